@@ -1,0 +1,83 @@
+#include "separation/separator.h"
+
+#include <glog/logging.h>
+
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+
+#include "separation/audio/wav_audio_adapter.h"
+#include "separation/check.h"
+
+namespace separation {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The folder creation error callers and users see; its text is fixed.
+class CreateDirectoryError : public fs::filesystem_error {
+ public:
+  explicit CreateDirectoryError(const fs::path& path)
+      : fs::filesystem_error("create_directory(p): invalid argument", path,
+                             std::make_error_code(std::errc::invalid_argument)) {}
+  const char* what() const noexcept override { return "create_directory(p): invalid argument"; }
+};
+
+fs::path ToPath(const std::string& narrow) {
+  if (narrow.find('\0') != std::string::npos) throw std::invalid_argument("invalid char filename argument");
+  return fs::path(narrow);
+}
+
+// Creates only the last element of `folder`; its parent must exist.
+void EnsureFolder(const std::string& folder) {
+  const fs::path path = ToPath(folder);
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  if (status.type() != fs::file_type::not_found && !ec) return;
+  if (!fs::create_directory(path, ec) && ec) throw CreateDirectoryError(path);
+}
+
+}  // namespace
+
+Separator::Separator(const InferenceEngineParameters& params, std::string instrument_name, bool mwf)
+    : mwf_(mwf), audio_adapter_(std::make_unique<WavAudioAdapter>()), instrument_names_{std::move(instrument_name)} {
+  (void)mwf_;
+  inference_engine_strategy_.SelectInferenceEngine(InferenceEngineType::kTensorFlow, params);
+  inference_engine_strategy_.GetInferenceEngine()->Init();
+}
+
+Waveforms Separator::Separate(const Waveform& waveform) {
+  IInferenceEngine* engine = inference_engine_strategy_.GetInferenceEngine();
+  engine->Execute(waveform);
+  return engine->GetResults();
+}
+
+void Separator::SeparateToFile(const std::string& audio_descriptor, const std::string& destination,
+                               const std::string& /*audio_adapter*/, double offset, double duration,
+                               const std::string& codec, int32_t bitrate, const std::string& /*filename_format*/,
+                               bool /*synchronous*/) {
+  const Waveform waveform = audio_adapter_->Load(audio_descriptor, offset, duration, -1);
+  IInferenceEngine* engine = inference_engine_strategy_.GetInferenceEngine();
+  engine->Execute(waveform);
+  const Waveforms results = engine->GetResults();
+  // Every result needs a name; refuse before writing anything rather than drop stems silently.
+  SEPARATION_CHECK(results.size() <= instrument_names_.size())
+      << "The model returned " << results.size() << " results for " << instrument_names_.size() << " stem names";
+
+  for (size_t i = 0; i < results.size(); ++i) {
+    EnsureFolder(destination);
+    const std::string path = destination + "/" + instrument_names_[i] + "." + codec;
+    audio_adapter_->Save(path, results[i], 44100, codec, bitrate);
+  }
+}
+
+SeparatorApp::SeparatorApp(const SeparatorOptions& options)
+    : options_(options), separator_(std::make_unique<Separator>(options_.params, options_.stem_name, options_.mwf)) {}
+
+void SeparatorApp::Run() {
+  separator_->SeparateToFile(options_.input, options_.destination, options_.audio_adapter, options_.offset,
+                             options_.duration, options_.codec, options_.bitrate, options_.filename_format, false);
+  LOG(INFO) << "Successfully executed separator!!";
+}
+
+}  // namespace separation

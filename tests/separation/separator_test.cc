@@ -1,0 +1,185 @@
+#include "separation/separator.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "separation/audio/wav_audio_adapter.h"
+#include "separation/check.h"
+#include "tests/support/log_capture.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/wav_bytes.h"
+
+namespace separation {
+namespace {
+
+using testing_support::LogCapture;
+using testing_support::ReadFile;
+using testing_support::ReadU16;
+using testing_support::ReadU32;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+const std::string kModels = TEST_MODELS_DIR;
+
+template <typename F>
+std::string ErrorOf(F f) {
+  try {
+    f();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  ADD_FAILURE() << "nothing thrown";
+  return "";
+}
+
+TEST(WavAudioAdapterTest, LoadsWholeFilesAndReportsFailuresWithTheirCodes) {
+  TempDir dir;
+  LogCapture log;
+  WavAudioAdapter adapter;
+  // 16-bit stereo whose data size is not a multiple of 4: the last incomplete frame is dropped.
+  std::string bytes = testing_support::Wav16(2, 22050, {100, 200, 300, 400, 500});
+  WriteFile(dir.File("odd.wav"), bytes);
+  const Waveform w = adapter.Load(dir.File("odd.wav"), 0.0, 18000.0, -1);
+  EXPECT_EQ(w.nb_frames, 2);
+  EXPECT_EQ(w.nb_channels, 2);
+  EXPECT_EQ(w.data.size(), 4u);
+  EXPECT_EQ(adapter.GetProperties().sample_rate, 22050);
+  EXPECT_EQ(adapter.GetProperties().nb_frames, 2);
+  EXPECT_TRUE(log.Has(google::GLOG_INFO, "wav_audio_adapter.cc",
+                      "Loaded waveform from " + dir.File("odd.wav") + " using WavFile."));
+
+  // A mono file loads as one channel.
+  WriteFile(dir.File("mono.wav"), testing_support::Wav16(1, 44100, {1, 2, 3}));
+  EXPECT_EQ(adapter.Load(dir.File("mono.wav"), 0, 0, -1).nb_channels, 1);
+
+  testing_support::FmtFields f24;
+  f24.bits = 24;
+  WriteFile(dir.File("24.wav"), testing_support::Riff(testing_support::Chunk("fmt ", testing_support::FmtBody(f24)) +
+                                                      testing_support::Chunk("data", std::string(6, '\0'))));
+  EXPECT_EQ(ErrorOf([&] { adapter.Load(dir.File("24.wav"), 0, 0, -1); }),
+            "Check failed: !ret Unable to open " + dir.File("24.wav") + ", only *.wav is supported! (Returned: 3)");
+  EXPECT_EQ(ErrorOf([&] { adapter.Load(dir.File("none.wav"), 0, 0, -1); }),
+            "Check failed: !ret Unable to open " + dir.File("none.wav") + ", only *.wav is supported! (Returned: 1)");
+  // A failed load keeps the properties of the last good one.
+  EXPECT_EQ(adapter.GetProperties().nb_channels, 1);
+
+  // A file cut short loads the frames that are really there.
+  bytes = testing_support::Wav16(2, 44100, {1, 2, 3, 4, 5, 6});
+  WriteFile(dir.File("cut.wav"), bytes.substr(0, bytes.size() - 5));
+  EXPECT_EQ(adapter.Load(dir.File("cut.wav"), 0, 0, -1).nb_frames, 1);
+}
+
+TEST(WavAudioAdapterTest, SavesSixteenBitFilesWithTheWaveformsChannels) {
+  TempDir dir;
+  WavAudioAdapter adapter;
+  adapter.Save(dir.File("mono.mp3"), Waveform{3, 1, {0.5f, -0.5f, 1.0f}}, -1, "mp3", 320000);
+  std::string b = ReadFile(dir.File("mono.mp3"));
+  ASSERT_EQ(b.size(), 50u);  // still a 16-bit WAV, whatever the codec says
+  EXPECT_EQ(ReadU16(b, 22), 1);
+  EXPECT_EQ(ReadU32(b, 24), 44100u);  // -1 keeps the header's rate
+  EXPECT_EQ(ReadU16(b, 34), 16);
+
+  adapter.Save(dir.File("empty.wav"), Waveform{}, 48000, "wav", 128000);
+  b = ReadFile(dir.File("empty.wav"));
+  ASSERT_EQ(b.size(), 44u);
+  EXPECT_EQ(ReadU32(b, 4), 36u);
+  EXPECT_EQ(ReadU32(b, 40), 0u);
+  EXPECT_EQ(ReadU32(b, 24), 48000u);
+
+  EXPECT_EQ(ErrorOf([&] { adapter.Save(dir.File("no/dir.wav"), Waveform{}, 44100, "wav", 0); }),
+            "Check failed: !ret Unable to open " + dir.File("no/dir.wav") + "! (Returned: 1)");
+}
+
+class SeparatorTest : public ::testing::Test {
+ protected:
+  SeparatorOptions Options(const std::string& model, const std::string& output_name) {
+    SeparatorOptions o;
+    o.input = dir_.File("song.wav");
+    o.destination = dir_.File("out");
+    o.filename_format = "{filename}/{instrument}.{codec}";
+    o.configuration = "separator:2stems";
+    o.params.model_path = kModels + "/" + model;
+    o.params.input_tensor_name = "waveform";
+    o.params.output_tensor_names = {output_name};
+    o.params.configuration = "separator:2stems";
+    o.offset = 0.0;
+    o.duration = 18000.0;
+    o.codec = "wav";
+    o.bitrate = 128000;
+    o.audio_adapter = "wav";
+    o.stem_name = "song-人声";
+    return o;
+  }
+  void SetUp() override { WriteFile(dir_.File("song.wav"), testing_support::Wav16(2, 22050, {32767, -32767, 8000, 0})); }
+  TempDir dir_;
+};
+
+TEST_F(SeparatorTest, WritesTheStemIntoAFolderItCreates) {
+  LogCapture log;
+  SeparatorApp app(Options("scale", "strided_slice_13"));
+  app.Run();
+  const std::string out = dir_.File("out/song-人声.wav");
+  const std::string b = ReadFile(out);
+  ASSERT_EQ(b.size(), 44u + 8u);
+  EXPECT_EQ(ReadU16(b, 22), 2);
+  EXPECT_EQ(ReadU32(b, 24), 44100u);  // the constant rate, whatever the input's was
+  EXPECT_EQ(static_cast<int16_t>(ReadU16(b, 44)), 16383);  // half of full scale, truncated
+  EXPECT_EQ(static_cast<int16_t>(ReadU16(b, 46)), -16383);
+  EXPECT_TRUE(log.Has(google::GLOG_INFO, "separator.cc", "Successfully executed separator!!"));
+  EXPECT_TRUE(log.Has(google::GLOG_INFO, "wav_audio_adapter.cc", "Saved waveform to " + out + " using WavFile."));
+
+  // Into an existing folder, with a trailing separator and another codec: only the name changes.
+  SeparatorOptions o = Options("scale", "strided_slice_23");
+  o.destination = dir_.File("out/");
+  o.codec = "mp3";
+  o.stem_name = "song-伴奏";
+  SeparatorApp(o).Run();
+  EXPECT_TRUE(std::filesystem::exists(dir_.File("out//song-伴奏.mp3")));
+  EXPECT_EQ(ReadFile(dir_.File("out/song-伴奏.mp3")).substr(0, 4), "RIFF");
+}
+
+TEST_F(SeparatorTest, CreatesOnlyTheLastFolderLevel) {
+  LogCapture log;
+  SeparatorOptions o = Options("scale", "strided_slice_13");
+  o.destination = dir_.File("missing/out");
+  SeparatorApp app(o);
+  try {
+    app.Run();
+    FAIL() << "no error";
+  } catch (const std::filesystem::filesystem_error& e) {
+    EXPECT_STREQ(e.what(), "create_directory(p): invalid argument");
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("missing")));
+  EXPECT_FALSE(log.Has(google::GLOG_INFO, "separator.cc", "Successfully executed separator!!"));
+}
+
+TEST_F(SeparatorTest, EmptyResultsWriteNothingAndStillSucceed) {
+  LogCapture log;
+  // A model run that fetches nothing.
+  SeparatorOptions o = Options("shapes", "first_channel");
+  o.params.output_tensor_names.clear();
+  SeparatorApp none(o);
+  none.Run();
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("out")));
+  EXPECT_TRUE(log.Has(google::GLOG_INFO, "separator.cc", "Successfully executed separator!!"));
+}
+
+TEST_F(SeparatorTest, FailuresEndTheRunWithTheirMessages) {
+  EXPECT_EQ(ErrorOf([&] { SeparatorApp app(Options("noserve", "strided_slice_13")); }).rfind(
+                "Check failed: ret.ok() Failed to load saved model '" + kModels + "/noserve'", 0),
+            0u);
+  SeparatorOptions o = Options("scale", "strided_slice_13");
+  o.input = dir_.File("absent.wav");
+  SeparatorApp app(o);
+  EXPECT_EQ(ErrorOf([&] { app.Run(); }),
+            "Check failed: !ret Unable to open " + o.input + ", only *.wav is supported! (Returned: 1)");
+
+  SeparatorApp bad_name(Options("scale", "strided_slice_99"));
+  EXPECT_NE(ErrorOf([&] { bad_name.Run(); }).find("Unable to run Session"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("out")));
+}
+
+}  // namespace
+}  // namespace separation
