@@ -1,0 +1,33 @@
+#include "tests/support/run_program.h"
+
+#include <sys/wait.h>
+
+#include <cstdio>
+
+namespace testing_support {
+namespace {
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+}  // namespace
+
+ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args) {
+  std::string command = Quote(program);
+  for (const std::string& a : args) command += " " + Quote(a);
+  command += " 2>&1 </dev/null";
+  ProgramResult r{-1, ""};
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return r;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) r.output.append(buffer, n);
+  const int status = pclose(pipe);
+  r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+}  // namespace testing_support
