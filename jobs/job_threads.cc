@@ -1,0 +1,66 @@
+#include "jobs/job_threads.h"
+
+namespace jobs {
+
+void CancelToken::Cancel() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  cancelled_ = true;
+  if (child_) child_->Kill();
+}
+
+bool CancelToken::cancelled() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return cancelled_;
+}
+
+bool CancelToken::Attach(ChildProcess* child) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (cancelled_) return false;
+  child_ = child;
+  return true;
+}
+
+void CancelToken::Detach() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  child_ = nullptr;
+}
+
+RunResult RunCancellable(const std::vector<std::string>& argv, CancelToken& token) {
+  RunResult result;
+  ChildProcess child = ChildProcess::Start(argv, OutputMode::kDiscard);
+  if (!child.ok()) {
+    result.error = child.error();
+    return result;
+  }
+  if (!token.Attach(&child)) {
+    result.error = "cancelled";
+    return result;  // the destructor kills and reaps it
+  }
+  result.status = child.Wait();
+  token.Detach();
+  return result;
+}
+
+void ThreadGroup::Start(std::function<void()> work) {
+  for (auto it = threads_.begin(); it != threads_.end();) {
+    if (it->done->load()) {
+      it->thread.join();
+      it = threads_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  auto done = std::make_shared<std::atomic<bool>>(false);
+  threads_.push_back(Entry{std::thread([work = std::move(work), done] {
+                             work();
+                             done->store(true);
+                           }),
+                           done});
+}
+
+void ThreadGroup::JoinAll() {
+  for (Entry& e : threads_) e.thread.join();
+  threads_.clear();
+}
+
+}  // namespace jobs

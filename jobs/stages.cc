@@ -1,0 +1,222 @@
+#include "jobs/stages.h"
+
+#include <glog/logging.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <system_error>
+
+#include "jobs/commands.h"
+#include "jobs/job_controller.h"
+#include "jobs/progress_parser.h"
+#include "jobs/trace.h"
+#include "separation/separator.h"
+
+namespace jobs {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// At most this many progress messages a second.
+constexpr auto kProgressInterval = std::chrono::milliseconds(250);
+constexpr size_t kTailBytes = 2048;
+
+// The last non-empty line of ffmpeg's output: where it says what went wrong.
+std::string LastLine(const std::string& text) {
+  size_t end = text.find_last_not_of("\r\n ");
+  if (end == std::string::npos) return "";
+  const size_t start = text.find_last_of("\r\n", end);
+  return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
+}
+
+std::string ExitText(const ExitStatus& status) {
+  return status.killed() ? "was killed by signal " + std::to_string(status.signal)
+                         : "exited with status " + std::to_string(status.code);
+}
+
+void RemoveQuietly(const std::string& path) {
+  std::error_code ec;
+  if (!path.empty()) fs::remove(path, ec);
+}
+
+// Runs a tool for a worker; the empty string when it ran well, else why not.
+std::string RunStep(const std::string& what, const std::vector<std::string>& argv, CancelToken& token) {
+  const RunResult result = RunCancellable(argv, token);
+  if (token.cancelled()) return what + " was cancelled";
+  if (!result.started()) return what + " could not be started: " + result.error;
+  Trace("dwExitCode: " + std::to_string(result.status.code));
+  if (!result.status.success()) return what + " failed: " + argv.front() + " " + ExitText(result.status);
+  return "";
+}
+
+// Converts a WAV result when the format asks for it. Returns the final file, or sets `cause`;
+// a failed conversion keeps the WAV and removes the partial output.
+std::string ConvertResult(const WorkerJob& job, const JobEnvironment& env, const std::string& wav,
+                          const std::string& output, std::string* cause) {
+  if (!NeedsConversion(job.format)) return wav;
+  const std::string ffmpeg = env.find_tool("ffmpeg");
+  if (ffmpeg.empty()) {
+    *cause = "ffmpeg was not found beside the program or on PATH; the WAV result stays at " + wav;
+    return "";
+  }
+  const std::string failure = RunStep("the conversion to " + job.format, ConversionCommand(ffmpeg, wav, output),
+                                      *job.token);
+  if (!failure.empty()) {
+    RemoveQuietly(output);
+    *cause = failure + "; the WAV result stays at " + wav;
+    return "";
+  }
+  RemoveQuietly(wav);
+  return output;
+}
+
+// Ends a worker: posts its end state and removes the temporary WAV.
+void EndWorker(const WorkerJob& job, const std::string& cause, const std::string& output) {
+  if (!cause.empty()) LOG(ERROR) << "Item " << job.item << " (" << job.task.fullPath << ") failed: " << cause;
+  RemoveQuietly(job.temp_wav);
+  PostFinished(*job.owner, job.page, job.item, cause.empty(), cause, output);
+}
+
+}  // namespace
+
+void PostFinished(MessagePoster& owner, int32_t page, int32_t item, bool success, const std::string& cause,
+                  const std::string& output) {
+  auto record = std::make_unique<FinishedRecord>();
+  record->item = item;
+  record->page = page;
+  record->success = success;
+  record->cause = cause;
+  record->output = output;
+  owner.PostMessage(WM_JOB_FINISHED, std::move(record));
+}
+
+void PostProgress(MessagePoster& owner, int32_t page, int32_t item, int percent) {
+  auto record = std::make_unique<ProgressRecord>();
+  record->item = item;
+  record->page = page;
+  record->percent = percent;
+  owner.PostMessage(WM_JOB_PROGRESS, std::move(record));
+}
+
+void WatchChildOutput(PipeWatch watch) {
+  // From here on the owner can stop the child; when it already asked, stop it now.
+  if (!watch.token->Attach(&watch.child)) watch.child.Kill();
+  // The first stage is the whole job for the filter pages, half of it for the others.
+  const int scale = watch.page <= Tempo ? 50 : 100;
+  ProgressParser parser([](const std::string& line) { Trace(line); });
+  std::string tail;
+  int last_percent = -1;
+  auto last_post = Clock::now() - kProgressInterval;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = read(watch.read_end.get(), buffer, sizeof buffer - 1);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    const std::string_view chunk(buffer, static_cast<size_t>(n));
+    parser.Feed(chunk);
+    tail.append(chunk);
+    if (tail.size() > 2 * kTailBytes) tail.erase(0, tail.size() - kTailBytes);
+    const int percent = parser.percent();
+    if (percent >= 0 && percent != last_percent && Clock::now() - last_post >= kProgressInterval) {
+      PostProgress(*watch.owner, watch.page, watch.item, percent * scale / 100);
+      last_percent = percent;
+      last_post = Clock::now();
+    }
+  }
+  watch.read_end.Reset();
+  const ExitStatus status = watch.child.Wait();
+  watch.token->Detach();
+
+  if (parser.finished() && status.success()) {
+    auto record = std::make_unique<StageDoneRecord>();
+    record->item = watch.item;
+    record->page = watch.page;
+    record->output_path = watch.output_path;
+    watch.owner->PostMessage(WM_STAGE_DONE, std::move(record));
+    return;
+  }
+  std::string cause;
+  if (watch.token->cancelled()) {
+    cause = "cancelled";
+  } else {
+    cause = "ffmpeg " + ExitText(status) + " without finishing the conversion";
+    const std::string said = LastLine(tail);
+    if (!said.empty()) cause += ": " + said;
+  }
+  LOG(ERROR) << "Item " << watch.item << " failed: " << cause;
+  PostFinished(*watch.owner, watch.page, watch.item, false, cause, "");
+}
+
+void SeparationWorker(const WorkerJob& job, const JobEnvironment& env) {
+  PostProgress(*job.owner, job.page, job.item, 55);
+  const std::string out_dir = env.output_dir();
+  const std::string base = BaseName(job.task.fileName);
+  const std::string suffix = job.extract_type == 0 ? "-伴奏" : "-人声";
+  // The stem is written as destination/stem_name.wav; never over the input itself.
+  const std::string stem_wav = UnusedPathFor(out_dir + "/" + base + suffix + ".wav", job.task.fullPath);
+  const std::string stem_name = fs::path(stem_wav).stem().string();
+
+  separation::SeparatorOptions options;
+  options.input = job.temp_wav;
+  options.destination = out_dir;
+  options.filename_format = "{filename}/{instrument}.{codec}";
+  options.configuration = "separator:2stems";
+  options.params.model_path = env.model_dir;
+  options.params.input_tensor_name = "waveform";
+  options.params.output_tensor_names = {job.extract_type == 0 ? "strided_slice_23" : "strided_slice_13"};
+  options.params.configuration = "separator:2stems";
+  options.offset = 0.0;
+  options.duration = 18000.0;
+  options.codec = "wav";
+  options.bitrate = 128000;
+  options.mwf = false;
+  options.audio_adapter = "wav";
+  options.stem_name = stem_name;
+
+  try {
+    separation::SeparatorApp app(options);
+    app.Run();
+  } catch (const std::exception& e) {
+    LOG(ERROR) << "Caught Exception!! " << e.what();
+    EndWorker(job, e.what(), "");
+    return;
+  }
+  if (job.token->cancelled()) return EndWorker(job, "cancelled", "");
+  PostProgress(*job.owner, job.page, job.item, 90);
+  std::string cause;
+  const std::string output = UnusedPathFor(out_dir + "/" + stem_name + "." + job.format, job.task.fullPath);
+  const std::string result = ConvertResult(job, env, stem_wav, output, &cause);
+  EndWorker(job, cause, result);
+}
+
+void StretchWorker(const WorkerJob& job, const JobEnvironment& env) {
+  PostProgress(*job.owner, job.page, job.item, 55);
+  const std::string soundstretch = env.find_tool("soundstretch");
+  if (soundstretch.empty()) return EndWorker(job, "soundstretch was not found beside the program or on PATH", "");
+  Trace("soundstretchPath: " + soundstretch);
+
+  const std::string out_dir = env.output_dir();
+  std::string stem = out_dir + "/" + BaseName(job.task.fileName);
+  if (job.page == Pitch) stem += "-" + PitchLabel(job.semitones);
+  const std::string stem_wav = UnusedPathFor(stem + ".wav", job.task.fullPath);
+  const std::string output = UnusedPathFor(stem + "." + job.format, job.task.fullPath);
+
+  const std::vector<std::string> argv = job.page == Pitch
+                                            ? PitchCommand(soundstretch, job.temp_wav, stem_wav, job.semitones)
+                                            : TempoCommand(soundstretch, job.temp_wav, stem_wav, job.tempo);
+  Trace("cmdline:" + JoinArgs(argv));
+  const std::string failure = RunStep("soundstretch", argv, *job.token);
+  if (!failure.empty()) {
+    RemoveQuietly(stem_wav);
+    return EndWorker(job, failure, "");
+  }
+  PostProgress(*job.owner, job.page, job.item, 90);
+  std::string cause;
+  const std::string result = ConvertResult(job, env, stem_wav, output, &cause);
+  EndWorker(job, cause, result);
+}
+
+}  // namespace jobs

@@ -1,0 +1,44 @@
+// vantu-jobs as a user or a script runs it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/support/run_program.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using testing_support::RunProgram;
+
+const std::string kProgram = std::string(VANTU_BIN_DIR) + "/vantu-jobs";
+
+TEST(JobsCliTest, RunsEveryFileAndReportsEachEnd) {
+  testing_support::TempDir dir;
+  ASSERT_EQ(RunProgram("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "sine=d=2", dir.File("tone.wav")}).exit_code, 0);
+  testing_support::WriteFile(dir.File("junk.mp3"), "not audio");
+  const auto r = RunProgram(kProgram, {"reverse", "--format", "flac", "--output-dir", dir.File("out"),
+                                       dir.File("tone.wav"), dir.File("junk.mp3")});
+  EXPECT_EQ(r.exit_code, 1) << r.output;
+  EXPECT_NE(r.output.find("tone.wav: done: " + dir.File("out/tone.flac")), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("junk.mp3: failed: "), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("1 succeeded, 1 failed"), std::string::npos) << r.output;
+  EXPECT_TRUE(std::filesystem::exists(dir.File("out/tone.flac")));
+
+  const auto ok = RunProgram(kProgram, {"compress", "--level", "2", "--output-dir", dir.File("out"), dir.File("tone.wav")});
+  EXPECT_EQ(ok.exit_code, 0) << ok.output;
+}
+
+TEST(JobsCliTest, UsageErrorsAndHelp) {
+  const auto help = RunProgram(kProgram, {"--help"});
+  EXPECT_EQ(help.exit_code, 0);
+  for (const char* page : {"extract", "pitch", "tempo", "silence", "compress", "reverse", "metadata"}) {
+    EXPECT_NE(help.output.find(page), std::string::npos) << page;
+  }
+  EXPECT_EQ(RunProgram(kProgram, {}).exit_code, 2);
+  EXPECT_EQ(RunProgram(kProgram, {"juggle", "a.mp3"}).exit_code, 2);
+  EXPECT_EQ(RunProgram(kProgram, {"pitch", "--semitones", "0", "a.mp3"}).exit_code, 2);
+  EXPECT_EQ(RunProgram(kProgram, {"compress", "--level", "7", "a.mp3"}).exit_code, 2);
+  EXPECT_EQ(RunProgram(kProgram, {"tempo"}).exit_code, 2);
+}
+
+}  // namespace

@@ -1,0 +1,227 @@
+#include "jobs/child_process.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "tests/jobs/jobs_test_util.h"
+#include "tests/support/temp_dir.h"
+
+namespace jobs {
+namespace {
+
+using jobs_test::ReadAll;
+
+std::string CaptureOutput(const std::vector<std::string>& argv, ExitStatus* status = nullptr) {
+  ChildProcess child = ChildProcess::Start(argv, OutputMode::kCapture);
+  EXPECT_TRUE(child.ok()) << child.error();
+  UniqueFd out = child.TakeOutput();
+  std::string text = out.valid() ? ReadAll(out.get()) : "";
+  ExitStatus s = child.Wait();
+  if (status != nullptr) *status = s;
+  return text;
+}
+
+// True when pid is neither running nor left as a zombie of this process.
+bool FullyReaped(pid_t pid) {
+  int raw = 0;
+  return ::waitpid(pid, &raw, WNOHANG) == -1 && errno == ECHILD;
+}
+
+TEST(ChildStartTest, MissingProgramIsReportedWithTheSystemText) {
+  ChildProcess child = ChildProcess::Start({"/nonexistent/dir/tool", "-x"}, OutputMode::kCapture);
+  EXPECT_FALSE(child.ok());
+  EXPECT_NE(child.error().find("/nonexistent/dir/tool"), std::string::npos) << child.error();
+  EXPECT_NE(child.error().find("No such file or directory"), std::string::npos) << child.error();
+  EXPECT_FALSE(child.TakeOutput().valid());
+  EXPECT_EQ(child.Wait().code, -1);
+  EXPECT_FALSE(child.Kill());
+}
+
+TEST(ChildStartTest, FileWithoutExecutePermissionDoesNotStart) {
+  testing_support::TempDir dir;
+  std::string script = dir.File("tool");
+  testing_support::WriteFile(script, "#!/bin/sh\nexit 0\n");
+  ASSERT_EQ(::chmod(script.c_str(), 0644), 0);
+  ChildProcess child = ChildProcess::Start({script}, OutputMode::kDiscard);
+  EXPECT_FALSE(child.ok());
+  EXPECT_NE(child.error().find("Permission denied"), std::string::npos) << child.error();
+}
+
+TEST(ChildStartTest, EmptyArgumentVectorIsAnError) {
+  ChildProcess child = ChildProcess::Start({}, OutputMode::kCapture);
+  EXPECT_FALSE(child.ok());
+  EXPECT_FALSE(child.error().empty());
+}
+
+TEST(ChildStartTest, RunAndWaitReportsStartFailure) {
+  RunResult result = RunAndWait({"/nonexistent/tool"});
+  EXPECT_FALSE(result.started());
+  EXPECT_NE(result.error.find("No such file"), std::string::npos);
+}
+
+TEST(ChildExitTest, ExitCodesComeBack) {
+  EXPECT_EQ(RunAndWait({"/bin/sh", "-c", "exit 3"}).status.code, 3);
+  ExitStatus ok = RunAndWait({"/bin/sh", "-c", "exit 0"}).status;
+  EXPECT_TRUE(ok.success());
+  EXPECT_TRUE(ok.exited());
+  EXPECT_FALSE(ok.killed());
+  EXPECT_EQ(RunAndWait({"/bin/sh", "-c", "exit 255"}).status.code, 255);
+}
+
+TEST(ChildExitTest, SignalDeathIsNotAnExitCode) {
+  ExitStatus status = RunAndWait({"/bin/sh", "-c", "kill -TERM $$"}).status;
+  EXPECT_TRUE(status.killed());
+  EXPECT_EQ(status.signal, SIGTERM);
+  EXPECT_FALSE(status.exited());
+  EXPECT_FALSE(status.success());
+}
+
+TEST(ChildExitTest, TryWaitSeesRunningThenEnded) {
+  ChildProcess child = ChildProcess::Start({"/bin/sleep", "0.3"}, OutputMode::kDiscard);
+  ASSERT_TRUE(child.ok()) << child.error();
+  EXPECT_FALSE(child.TryWait().has_value());
+  EXPECT_EQ(child.Wait().code, 0);
+  std::optional<ExitStatus> again = child.TryWait();
+  ASSERT_TRUE(again.has_value());
+  EXPECT_EQ(again->code, 0);
+}
+
+TEST(ChildIoTest, CapturesStdoutAndStderrInOrder) {
+  ExitStatus status;
+  std::string out = CaptureOutput({"/bin/sh", "-c", "echo out; echo err >&2; echo out2; exit 4"},
+                                  &status);
+  EXPECT_EQ(out, "out\nerr\nout2\n");
+  EXPECT_EQ(status.code, 4);
+}
+
+TEST(ChildIoTest, ArgumentsReachTheChildUntouchedByAnyShell) {
+  EXPECT_EQ(CaptureOutput({"/bin/echo", "a  b", "$HOME", "*;|", "'q'"}), "a  b $HOME *;| 'q'\n");
+}
+
+TEST(ChildIoTest, StdinIsDevNullNotTheParentsInput) {
+  // Give this process a stdin that would deliver text if the child inherited it.
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  int saved = ::dup(STDIN_FILENO);
+  ASSERT_GE(saved, 0);
+  ASSERT_EQ(::dup2(fds[0], STDIN_FILENO), STDIN_FILENO);
+  ChildProcess child =
+      ChildProcess::Start({"/bin/sh", "-c", "readlink /proc/$$/fd/0; cat; echo eof"},
+                          OutputMode::kCapture);
+  ::dup2(saved, STDIN_FILENO);
+  ::close(saved);
+  ASSERT_TRUE(child.ok()) << child.error();
+  // fds[0] stays open here, so the write succeeds whoever reads.
+  ASSERT_EQ(::write(fds[1], "leaked\n", 7), 7);
+  ::close(fds[1]);
+  ::close(fds[0]);
+  UniqueFd out = child.TakeOutput();
+  EXPECT_EQ(ReadAll(out.get()), "/dev/null\neof\n");
+  EXPECT_EQ(child.Wait().code, 0);
+}
+
+TEST(ChildIoTest, NoOtherDescriptorsReachTheChild) {
+  // Opened without O_CLOEXEC on purpose: the runner must still keep it from the child.
+  int stray = ::open("/dev/null", O_RDONLY);
+  ASSERT_GE(stray, 0);
+  std::string fds = CaptureOutput({"/bin/sh", "-c", "ls /proc/$$/fd"});
+  ::close(stray);
+  EXPECT_EQ(fds, "0\n1\n2\n");
+}
+
+TEST(ChildIoTest, DiscardModeSendsBothStreamsToDevNull) {
+  testing_support::TempDir dir;
+  std::string report = dir.File("report");
+  ChildProcess child = ChildProcess::Start(
+      {"/bin/sh", "-c",
+       "x=$(readlink /proc/$$/fd/1 /proc/$$/fd/2); echo \"$x\" > \"$0\"; echo noise", report},
+      OutputMode::kDiscard);
+  ASSERT_TRUE(child.ok()) << child.error();
+  EXPECT_FALSE(child.TakeOutput().valid());
+  EXPECT_EQ(child.Wait().code, 0);
+  EXPECT_EQ(testing_support::ReadFile(report), "/dev/null\n/dev/null\n");
+}
+
+TEST(ChildIoTest, OutputCanBeTakenOnlyOnce) {
+  ChildProcess child = ChildProcess::Start({"/bin/sh", "-c", "echo done"}, OutputMode::kCapture);
+  ASSERT_TRUE(child.ok());
+  UniqueFd out = child.TakeOutput();
+  EXPECT_EQ(ReadAll(out.get()), "done\n");
+  EXPECT_FALSE(child.TakeOutput().valid());
+}
+
+TEST(ChildLifetimeTest, KillEndsAChildWithSigkill) {
+  ChildProcess child = ChildProcess::Start({"/bin/sleep", "30"}, OutputMode::kDiscard);
+  ASSERT_TRUE(child.ok());
+  EXPECT_TRUE(child.Kill());
+  ExitStatus status = child.Wait();
+  EXPECT_EQ(status.signal, SIGKILL);
+  EXPECT_FALSE(child.Kill()) << "a reaped child must not be signalled again";
+  EXPECT_EQ(child.Wait().signal, SIGKILL);
+}
+
+TEST(ChildLifetimeTest, KillFromAnotherThreadReleasesAWaiter) {
+  ChildProcess child = ChildProcess::Start({"/bin/sleep", "30"}, OutputMode::kCapture);
+  ASSERT_TRUE(child.ok());
+  UniqueFd out = child.TakeOutput();
+  ExitStatus seen;
+  std::thread waiter([&] { seen = child.Wait(); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_TRUE(child.Kill());
+  waiter.join();
+  EXPECT_EQ(seen.signal, SIGKILL);
+  EXPECT_EQ(ReadAll(out.get()), "");
+}
+
+TEST(ChildLifetimeTest, DestroyingARunningChildKillsAndReapsIt) {
+  auto started = std::chrono::steady_clock::now();
+  pid_t pid;
+  {
+    ChildProcess child = ChildProcess::Start({"/bin/sleep", "30"}, OutputMode::kCapture);
+    ASSERT_TRUE(child.ok());
+    pid = child.pid();
+    ASSERT_GT(pid, 0);
+  }
+  EXPECT_TRUE(FullyReaped(pid));
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+}
+
+TEST(ChildLifetimeTest, DestroyingAnEndedUnwaitedChildLeavesNoZombie) {
+  pid_t pid;
+  {
+    ChildProcess child = ChildProcess::Start({"/bin/true"}, OutputMode::kDiscard);
+    ASSERT_TRUE(child.ok());
+    pid = child.pid();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  EXPECT_TRUE(FullyReaped(pid));
+}
+
+TEST(ChildLifetimeTest, MoveHandsOverTheChild) {
+  ChildProcess first = ChildProcess::Start({"/bin/sh", "-c", "exit 7"}, OutputMode::kDiscard);
+  ASSERT_TRUE(first.ok());
+  ChildProcess second(std::move(first));
+  EXPECT_FALSE(first.ok());  // NOLINT(bugprone-use-after-move): the moved-from state is defined
+  EXPECT_EQ(first.Wait().code, -1);
+  EXPECT_EQ(second.Wait().code, 7);
+}
+
+TEST(ChildLifetimeTest, MoveAssignmentReapsTheChildItReplaces) {
+  ChildProcess child = ChildProcess::Start({"/bin/sleep", "30"}, OutputMode::kDiscard);
+  ASSERT_TRUE(child.ok());
+  pid_t old_pid = child.pid();
+  child = ChildProcess::Start({"/bin/sh", "-c", "exit 2"}, OutputMode::kDiscard);
+  EXPECT_TRUE(FullyReaped(old_pid));
+  EXPECT_NE(child.pid(), old_pid);
+  EXPECT_EQ(child.Wait().code, 2);
+}
+
+}  // namespace
+}  // namespace jobs
