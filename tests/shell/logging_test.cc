@@ -1,0 +1,140 @@
+#include "shell/logging.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <glog/logging.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "tests/support/temp_dir.h"
+
+namespace shell {
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+std::set<std::string> Names(const std::string& dir) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir)) names.insert(entry.path().filename());
+  return names;
+}
+
+TEST(LogCleanupTest, OnlyTodaysLogsAndFoldersSurvive) {
+  TempDir dir;
+  const std::string today = "20240315";
+  for (const char* name : {"log.20240314-235959.4711", "log.20240315-000001.4712",
+                           "log.20240315", "notes.txt", "log.2024", "abc",
+                           "x.y.20240315-keep.too", "日志文件20240315"}) {
+    WriteFile(dir.File(name), "line\n");
+  }
+  fs::create_directory(dir.File("archive"));
+  WriteFile(dir.File("archive/log.20240101-000000.1"), "old\n");
+  fs::create_directory(dir.File("elsewhere"));
+  fs::create_directory_symlink(dir.File("elsewhere"), dir.File("folder-link"));
+  fs::create_symlink(dir.File("log.20240315-000001.4712"), dir.File("VantuVoiceSeparate.INFO"));
+
+  EXPECT_TRUE(LogCleanup(dir.path(), today));
+
+  EXPECT_EQ(Names(dir.path()),
+            (std::set<std::string>{"log.20240315-000001.4712", "log.20240315",
+                                   "x.y.20240315-keep.too", "日志文件20240315", "archive",
+                                   "elsewhere", "folder-link"}));
+  // Sub-folders are not entered.
+  EXPECT_TRUE(fs::exists(dir.File("archive/log.20240101-000000.1")));
+}
+
+TEST(LogCleanupTest, FolderThatCannotBeListedIsAFailure) {
+  TempDir dir;
+  EXPECT_FALSE(LogCleanup(dir.File("missing"), "20240315"));
+  WriteFile(dir.File("plain"), "x");
+  EXPECT_FALSE(LogCleanup(dir.File("plain"), "20240315"));
+  EXPECT_TRUE(fs::exists(dir.File("plain")));
+  EXPECT_TRUE(LogCleanup(dir.path(), "20240315"));  // an empty folder is fine
+}
+
+// Sets TZ for the life of the object.
+class ScopedTimeZone {
+ public:
+  explicit ScopedTimeZone(const char* zone) {
+    if (const char* old = std::getenv("TZ")) old_ = old;
+    ::setenv("TZ", zone, 1);
+    ::tzset();
+  }
+  ~ScopedTimeZone() {
+    if (old_) {
+      ::setenv("TZ", old_->c_str(), 1);
+    } else {
+      ::unsetenv("TZ");
+    }
+    ::tzset();
+  }
+
+ private:
+  std::optional<std::string> old_;
+};
+
+TEST(LocalDateTextTest, UsesTheLocalCalendarDay) {
+  const std::time_t late_evening_utc = 1700000000;  // 2023-11-14 22:13:20 UTC
+  {
+    ScopedTimeZone zone("UTC0");
+    EXPECT_EQ(LocalDateText(late_evening_utc), "20231114");
+  }
+  {
+    ScopedTimeZone zone("CST-8");  // eight hours ahead: already the next day
+    EXPECT_EQ(LocalDateText(late_evening_utc), "20231115");
+  }
+}
+
+// Runs `body` in a child process and returns its exit code: glog can be set up only once per
+// process, and the test program has done so already.
+template <typename Body>
+int InChild(Body body) {
+  const pid_t pid = ::fork();
+  if (pid == 0) ::_exit(body());
+  int status = 0;
+  if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+TEST(SetUpLoggingTest, WritesTodaysFileThatCleanupKeepsWithoutBufferingOrConsole) {
+  TempDir dir;
+  fs::create_directory(dir.File("Log"));
+  const std::string log_dir = dir.File("Log");
+  const std::string console = dir.File("stderr.txt");
+  const int code = InChild([&] {
+    const int err = ::open(console.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (err < 0 || ::dup2(err, STDERR_FILENO) < 0) return 10;
+    google::ShutdownGoogleLogging();
+    SetUpLogging(log_dir);
+    LOG(INFO) << "first line";
+    LOG(WARNING) << "a warning";
+    return 0;  // _exit: nothing is flushed on the way out
+  });
+  ASSERT_EQ(code, 0);
+
+  const std::set<std::string> names = Names(log_dir);
+  ASSERT_EQ(names.size(), 1u);  // no link, no files of other severities
+  const std::string name = *names.begin();
+  EXPECT_EQ(name.rfind("log." + TodayText() + "-", 0), 0u) << name;
+  const std::string text = ReadFile(log_dir + "/" + name);
+  EXPECT_NE(text.find("first line"), std::string::npos);
+  EXPECT_NE(text.find("a warning"), std::string::npos);
+  EXPECT_EQ(ReadFile(console), "");
+
+  ASSERT_TRUE(LogCleanup(log_dir, TodayText()));
+  EXPECT_EQ(Names(log_dir), names);
+}
+
+}  // namespace
+}  // namespace shell
