@@ -1,0 +1,123 @@
+#include "net/feedback.h"
+
+#include <gtest/gtest.h>
+#include <jsoncpp/json/json.h>  // net keeps JsonCpp private, so its include path is not ours
+
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/net/service_fixture.h"
+#include "tests/support/temp_dir.h"
+
+namespace net {
+namespace {
+
+using net_testing::ServiceTest;
+
+Json::Value Parse(const std::string& text) {
+  Json::Value value;
+  std::istringstream in(text);
+  std::string errors;
+  EXPECT_TRUE(Json::parseFromStream(Json::CharReaderBuilder(), in, &value, &errors)) << text;
+  return value;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+TEST(FeedbackValidationTest, OnlyEmptyTextsAreRefusedMessageFirst) {
+  EXPECT_EQ(ValidateFeedback("", "me@example.org"), "反馈内容不能为空!");
+  EXPECT_EQ(ValidateFeedback("", ""), "反馈内容不能为空!");
+  EXPECT_EQ(ValidateFeedback("hello", ""), "联系方式不能为空!");
+  EXPECT_EQ(ValidateFeedback("   ", " "), "");
+  EXPECT_EQ(ValidateFeedback("hello", "qq 12345"), "");
+}
+
+TEST(FeedbackBodyTest, HasStyledWriterLayout) {
+  EXPECT_EQ(FeedbackRequestBody("msg", "me"),
+            "{\n   \"contact\" : \"me\",\n   \"content\" : \"msg\"\n}\n");
+}
+
+TEST(FeedbackBodyTest, NonAsciiTravelsAsUtf8AndEscapesStayValid) {
+  const std::string content = "人声分离 ü 😀 \"quoted\" \\u4e2d\n\ttab";
+  const std::string body = FeedbackRequestBody(content, "微信 abc");
+  EXPECT_NE(body.find("人声分离 ü 😀"), std::string::npos) << body;
+  EXPECT_NE(body.find("\\\\u4e2d"), std::string::npos) << body;  // a typed backslash stays one
+  EXPECT_NE(body.find("\\n\\ttab"), std::string::npos) << body;
+  const Json::Value parsed = Parse(body);
+  EXPECT_EQ(parsed["content"].asString(), content);
+  EXPECT_EQ(parsed["contact"].asString(), "微信 abc");
+}
+
+TEST(FeedbackBodyTest, IllFormedBytesBecomeReplacementCharacters) {
+  const Json::Value parsed = Parse(FeedbackRequestBody("a\xFF" "b", "c"));
+  EXPECT_EQ(parsed["content"].asString(), "a\xEF\xBF\xBD" "b");
+}
+
+TEST(FeedbackOutcomeTest, TheAnswerTextDecides) {
+  EXPECT_EQ(FeedbackOutcomeOf(R"({"ret":0})"), FeedbackOutcome::kSubmitted);
+  EXPECT_EQ(FeedbackOutcomeOf(R"({"ret":1})"), FeedbackOutcome::kRejected);
+  EXPECT_EQ(FeedbackOutcomeOf(R"({"msg":"?"})"), FeedbackOutcome::kRejected);
+  EXPECT_EQ(FeedbackOutcomeOf(R"({"ret":"0"})"), FeedbackOutcome::kRejected);
+  EXPECT_EQ(FeedbackOutcomeOf("[0]"), FeedbackOutcome::kRejected);
+  EXPECT_EQ(FeedbackOutcomeOf(""), FeedbackOutcome::kNetworkError);
+  EXPECT_EQ(FeedbackOutcomeOf("<html>502</html>"), FeedbackOutcome::kNetworkError);
+  EXPECT_EQ(FeedbackPromptText(FeedbackOutcome::kSubmitted), "反馈信息已提交!");
+  EXPECT_EQ(FeedbackPromptText(FeedbackOutcome::kRejected), "未知错误");
+  EXPECT_EQ(FeedbackPromptText(FeedbackOutcome::kNetworkError), "网络错误!");
+}
+
+using SendFeedbackTest = ServiceTest;
+
+TEST_F(SendFeedbackTest, TheServiceStoresTheTextsAsUtf8) {
+  const std::string content = "伴奏有杂音 😀 «ok»";
+  EXPECT_EQ(SendFeedback(base(), content, "电话 138"), FeedbackOutcome::kSubmitted);
+  EXPECT_EQ(SendFeedback(base(), "   ", " "), FeedbackOutcome::kSubmitted);
+
+  const auto requests = service_.Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0].target, "/v2/feedback");
+  EXPECT_NE(requests[0].body.find(content), std::string::npos);  // raw UTF-8 on the wire
+
+  const std::vector<std::string> lines = Lines(testing_support::ReadFile(dir_.File("feedback.jsonl")));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_NE(lines[0].find(content), std::string::npos);  // stored unescaped
+  EXPECT_EQ(Parse(lines[0])["content"].asString(), content);
+  EXPECT_EQ(Parse(lines[0])["contact"].asString(), "电话 138");
+  EXPECT_EQ(Parse(lines[1])["content"].asString(), "   ");
+  EXPECT_EQ(Parse(lines[1])["contact"].asString(), " ");
+}
+
+TEST_F(SendFeedbackTest, EachAnswerGivesItsPrompt) {
+  service_.SetCannedAnswer(500, R"({"ret":1})");
+  EXPECT_EQ(FeedbackPromptText(SendFeedback(base(), "m", "c")), "未知错误");
+  service_.SetCannedAnswer(500, R"({"ret":0})");
+  EXPECT_EQ(FeedbackPromptText(SendFeedback(base(), "m", "c")), "反馈信息已提交!");
+  service_.SetCannedAnswer(200, "");
+  EXPECT_EQ(FeedbackPromptText(SendFeedback(base(), "m", "c")), "网络错误!");
+  // Half an answer cut off at the size limit is no answer, even if its start looks right.
+  service_.SetCannedAnswer(200, R"({"ret":0})" + std::string(kMaxResponseBytes, ' '));
+  EXPECT_EQ(FeedbackPromptText(SendFeedback(base(), "m", "c")), "网络错误!");
+  service_.ClearCannedAnswer();
+  service_.SetFault(vantu_service::Fault::kNeverAnswer);
+  EXPECT_EQ(FeedbackPromptText(SendFeedback(base(), "m", "c", net_testing::kShortTimeouts)),
+            "网络错误!");
+  EXPECT_EQ(SendFeedback(net_testing::UnreachableBaseUrl(), "m", "c"),
+            FeedbackOutcome::kNetworkError);
+}
+
+TEST_F(SendFeedbackTest, TheHelpPageLiesBelowTheService) {
+  EXPECT_EQ(HelpPageUrl("http://127.0.0.1:1"), "http://127.0.0.1:1/help");
+  std::string page;
+  EXPECT_EQ(HttpClient::Instance().Get(HelpPageUrl(base()), page), 0);
+  EXPECT_NE(page.find("<html"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace net

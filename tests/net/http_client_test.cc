@@ -1,0 +1,173 @@
+#include "net/http_client.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/net/service_fixture.h"
+#include "tests/support/log_capture.h"
+#include "tests/support/temp_dir.h"
+
+namespace net {
+namespace {
+
+using net_testing::kShortTimeouts;
+using net_testing::ServiceTest;
+using testing_support::LogCapture;
+using Clock = std::chrono::steady_clock;
+
+bool HasLinePrefix(const LogCapture& log, const std::string& prefix) {
+  for (const auto& line : log.lines()) {
+    if (line.severity == google::GLOG_ERROR && line.file == "http_client.cc" &&
+        line.message.rfind(prefix, 0) == 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+using HttpClientTest = ServiceTest;
+
+TEST_F(HttpClientTest, PostSendsTheJsonHeadersAndBodyAndCollectsTheAnswer) {
+  service_.SetCannedAnswer(200, R"({"ret":0})");
+  std::string response = "kept:";
+  EXPECT_EQ(HttpClient::Instance().Post("{\"a\":1}", base() + "/v2/feedback", response), 0);
+  EXPECT_EQ(response, R"(kept:{"ret":0})");
+
+  const auto requests = service_.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].method, "POST");
+  EXPECT_EQ(requests[0].body, "{\"a\":1}");
+  EXPECT_EQ(requests[0].accept, "application/json");
+  EXPECT_EQ(requests[0].content_type, "application/json;charset=UTF-8");
+}
+
+TEST_F(HttpClientTest, ServerErrorWithABodyCountsForPostButNotForGet) {
+  service_.SetCannedAnswer(500, R"({"ret":1})");
+  LogCapture log;
+  std::string posted;
+  EXPECT_EQ(HttpClient::Instance().Post("{}", base() + "/v2/feedback", posted), 0);
+  EXPECT_EQ(posted, R"({"ret":1})");
+  EXPECT_TRUE(log.Has(google::GLOG_ERROR, "http_client.cc", "curl code:0,strerror:No error"));
+  EXPECT_TRUE(log.Has(google::GLOG_ERROR, "http_client.cc", "response code:500"));
+
+  std::string got;
+  EXPECT_EQ(HttpClient::Instance().Get(base() + "/help", got), -1);
+}
+
+TEST_F(HttpClientTest, EmptyBodyFailsBothAndPostSaysSo) {
+  service_.SetCannedAnswer(200, "");
+  LogCapture log;
+  std::string response;
+  EXPECT_EQ(HttpClient::Instance().Post("{}", base() + "/v2/feedback", response), -1);
+  EXPECT_TRUE(log.Has(google::GLOG_ERROR, "http_client.cc", "response result:"));
+  EXPECT_EQ(HttpClient::Instance().Get(base() + "/help", response), -1);
+}
+
+TEST_F(HttpClientTest, GetSucceedsOnlyWithASuccessStatusAndABody) {
+  std::string page;
+  EXPECT_EQ(HttpClient::Instance().Get(base() + "/help", page), 0);
+  EXPECT_NE(page.find("<html"), std::string::npos);
+  std::string missing;
+  EXPECT_EQ(HttpClient::Instance().Get(base() + "/no/such/page", missing), -1);
+}
+
+TEST_F(HttpClientTest, AnOversizedAnswerIsCutOffAndFails) {
+  service_.SetCannedAnswer(200, std::string(kMaxResponseBytes + 1, 'x'));
+  std::string response;
+  EXPECT_EQ(HttpClient::Instance().Post("{}", base() + "/v2/feedback", response), -1);
+  EXPECT_LE(response.size(), kMaxResponseBytes);
+  std::string got;
+  EXPECT_EQ(HttpClient::Instance().Get(base() + "/help", got), -1);
+}
+
+TEST_F(HttpClientTest, ASilentServerIsLeftWithinTheTimeouts) {
+  service_.SetFault(vantu_service::Fault::kNeverAnswer);
+  LogCapture log;
+  const auto start = Clock::now();
+  std::string response;
+  EXPECT_EQ(HttpClient::Instance().Post("{}", base() + "/v2/feedback", response, kShortTimeouts),
+            -1);
+  EXPECT_EQ(HttpClient::Instance().Get(base() + "/help", response, kShortTimeouts), -1);
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
+  EXPECT_TRUE(HasLinePrefix(log, "curl code:28,strerror:"));
+}
+
+TEST_F(HttpClientTest, PostsFromSeveralThreadsAtOnceAllArrive) {
+  service_.SetCannedAnswer(200, R"({"ret":0})");
+  std::vector<int> results(4, 99);
+  std::vector<std::thread> threads;
+  for (size_t i = 0; i < results.size(); ++i) {
+    threads.emplace_back([&, i] {
+      std::string response;
+      results[i] = HttpClient::Instance().Post("{}", base() + "/v2/feedback", response);
+    });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(results, std::vector<int>(4, 0));
+  EXPECT_EQ(service_.Requests().size(), 4u);
+}
+
+TEST(HttpClientFailureTest, AnUnreachablePortFailsQuicklyAndLogsTheCurlResult) {
+  LogCapture log;
+  const auto start = Clock::now();
+  std::string response;
+  EXPECT_EQ(HttpClient::Instance().Post("{}", net_testing::UnreachableBaseUrl() + "/v2/feedback",
+                                        response),
+            -1);
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
+  EXPECT_TRUE(HasLinePrefix(log, "curl code:7,strerror:"));
+  EXPECT_FALSE(HasLinePrefix(log, "response code:"));
+  EXPECT_EQ(HttpClient::Instance().Get(net_testing::UnreachableBaseUrl() + "/help", response), -1);
+}
+
+TEST(HttpClientFailureTest, AnUntrustedCertificateIsRefused) {
+  testing_support::TempDir dir;
+  const std::string command =
+      "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 1 "
+      "-subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 -keyout " + dir.File("key.pem") +
+      " -out " + dir.File("cert.pem") + " >/dev/null 2>&1";
+  if (std::system(command.c_str()) != 0) GTEST_SKIP() << "openssl cannot make a certificate";
+  vantu_service::Service tls({"", "", "", dir.File("cert.pem"), dir.File("key.pem")});
+  ASSERT_TRUE(tls.Start());
+  ASSERT_EQ(tls.BaseUrl().rfind("https://127.0.0.1:", 0), 0u);
+
+  LogCapture log;
+  std::string response;
+  EXPECT_EQ(HttpClient::Instance().Get(tls.BaseUrl() + "/help", response, kShortTimeouts), -1);
+  EXPECT_EQ(HttpClient::Instance().Post("{}", tls.BaseUrl() + "/v2/feedback", response,
+                                        kShortTimeouts),
+            -1);
+  EXPECT_TRUE(HasLinePrefix(log, "curl code:60,strerror:"));
+  EXPECT_TRUE(tls.Requests().empty());
+}
+
+TEST(TimestampQueryTest, IsTheEpochMillisecondsModulo2To32) {
+  using std::chrono::milliseconds;
+  const auto at = [](long long ms) { return std::chrono::system_clock::time_point(milliseconds(ms)); };
+  EXPECT_EQ(MakeTimestampQuery(at(1700000000123)), "?timestamp=3487918203");
+  EXPECT_EQ(MakeTimestampQuery(at(4294967296LL + 5)), "?timestamp=5");
+  EXPECT_EQ(MakeTimestampQuery(at(4294967295LL)), "?timestamp=4294967295");
+  const std::string now = MakeTimestampQuery();
+  ASSERT_EQ(now.rfind("?timestamp=", 0), 0u);
+  EXPECT_EQ(now.find_first_not_of("0123456789", 11), std::string::npos);
+  EXPECT_NE(now[11], '0');
+}
+
+TEST(ServiceBaseUrlTest, ComesFromTheIniFileOrTheDefault) {
+  testing_support::TempDir dir;
+  const std::string ini = dir.File("configure.ini");
+  EXPECT_EQ(ServiceBaseUrl(ini), kDefaultServiceUrl);
+  testing_support::WriteFile(ini, "[global]\nservice-url =  \n");
+  EXPECT_EQ(ServiceBaseUrl(ini), kDefaultServiceUrl);
+  testing_support::WriteFile(ini, "[global]\nservice-url = http://127.0.0.1:8080/ \n");
+  EXPECT_EQ(ServiceBaseUrl(ini), "http://127.0.0.1:8080");
+  EXPECT_EQ(std::string(kDefaultServiceUrl).rfind("https://", 0), 0u);
+}
+
+}  // namespace
+}  // namespace net
