@@ -1,0 +1,112 @@
+#include "tests/ui/ui_fixture.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <filesystem>
+
+#include "jobs/child_process.h"
+#include "jobs/tool_locator.h"
+#include "jobs/trace.h"
+#include "shell/ini_file.h"
+#include "shell/paths.h"
+
+namespace ui_test {
+namespace {
+
+template <typename T>
+T Pop(std::deque<T>& queue) {
+  if (queue.empty()) return T();
+  T front = std::move(queue.front());
+  queue.pop_front();
+  return front;
+}
+
+}  // namespace
+
+QStringList FakeDesktop::OpenFileNames(QWidget*, const QString& filter) {
+  filters << filter;
+  return Pop(files);
+}
+QString FakeDesktop::OpenFileName(QWidget*, const QString& filter) {
+  filters << filter;
+  return Pop(file);
+}
+QString FakeDesktop::ExistingDirectory(QWidget*, const QString&) { return Pop(directories); }
+
+const testing_support::TempDir& Home() {
+  static testing_support::TempDir home;
+  return home;
+}
+
+UiTest::UiTest() {
+  jobs::SetTraceEnabled(false);
+  ui::DesktopServices::SetInstance(&desktop_);
+  out_dir_ = dir_.File("out");
+  temp_dir_ = dir_.File("temp");
+  std::filesystem::create_directories(out_dir_);
+  std::filesystem::create_directories(temp_dir_);
+  SetSetting(shell::kKeyOutputDir, out_dir_);
+  SetSetting(shell::kKeyWindowClose, "0");
+  jobs::JobEnvironment env = jobs::JobEnvironment::Default();
+  env.temp_dir = [this] { return temp_dir_; };
+  env.model_dir = std::string(VANTU_BIN_DIR) + "/models/2stems/saved_model";
+  window_ = std::make_unique<ui::CMainWnd>(env, /*upgrade_check=*/false);
+  window_->Create();
+  window_->show();
+  QObject::connect(window_.get(), &ui::CMainWnd::itemFinished,
+                   [this](int item, bool success) { finished_.emplace_back(item, success); });
+}
+
+UiTest::~UiTest() {
+  window_.reset();
+  ui::DesktopServices::SetInstance(nullptr);
+}
+
+std::string UiTest::Make(const std::string& name, const std::vector<std::string>& args) {
+  const std::string path = dir_.File(name);
+  const char* env_path = std::getenv("PATH");
+  std::vector<std::string> argv{jobs::FindTool("ffmpeg", "", env_path ? env_path : ""), "-y", "-v", "error"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  argv.push_back(path);
+  EXPECT_TRUE(jobs::RunAndWait(argv).status.success()) << name;
+  return path;
+}
+
+bool UiTest::WaitFor(const std::function<bool()>& done, int ms) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > ms) return false;
+    QApplication::processEvents(QEventLoop::AllEvents, 50);
+  }
+  return true;
+}
+
+void UiTest::WhenModal(std::function<void(QWidget*)> action) {
+  auto* timer = new QTimer();
+  QObject::connect(timer, &QTimer::timeout, [timer, action] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      timer->stop();
+      timer->deleteLater();
+      action(modal);
+    }
+  });
+  timer->start(20);
+}
+
+void UiTest::SetSetting(const std::string& key, const std::string& value) {
+  shell::WriteIniString(shell::kConfigSection, key, value, shell::GetConfigIniPath());
+}
+
+int UiTest::WindowCloseSetting() {
+  return shell::ReadIniInt(shell::kConfigSection, shell::kKeyWindowClose, -1, shell::GetConfigIniPath());
+}
+
+QWidget* UiTest::Control(const QString& name) const { return window_->FindControl(name); }
+
+QWidget* UiTest::ItemChild(jobs::PageKind page, int32_t item, const QString& name) const {
+  QWidget* element = window_->FindElement(page, item);
+  return element ? element->findChild<QWidget*>(name) : nullptr;
+}
+
+}  // namespace ui_test

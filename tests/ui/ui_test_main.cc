@@ -1,0 +1,25 @@
+#include <glog/logging.h>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cstdlib>
+
+#include "tests/ui/ui_fixture.h"
+#include "ui/framework/window_impl_base.h"
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  // The home and the configuration must be ours before anything reads them.
+  const std::string home = ui_test::Home().path();
+  setenv("HOME", home.c_str(), 1);
+  setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  FLAGS_logtostderr = true;
+  FLAGS_minloglevel = google::GLOG_WARNING;
+  google::InitGoogleLogging(argv[0]);
+  QApplication app(argc, argv);
+  app.setQuitOnLastWindowClosed(false);
+  ui::SetSkinDir(QString(VANTU_BIN_DIR) + "/skin");
+  return RUN_ALL_TESTS();
+}
