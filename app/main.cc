@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QTimer>
 #include <cstdio>
 
 #include "shell/logging.h"
@@ -65,6 +66,8 @@ int main(int argc, char** argv) {
   }
   window.CenterWindow();
   window.show();
+  // Once the first events are through, the window is on screen.
+  QTimer::singleShot(0, &window, [] { LOG(INFO) << "main window shown"; });
 
   // The lock is ours, so a socket left by a crashed run is stale.
   QLocalServer::removeServer(socket_name);

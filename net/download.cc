@@ -157,7 +157,6 @@ void SetOptions(CURL* curl, const std::string& url, const DownloadOptions& optio
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, internal::ToCurlMillis(options.connect_timeout));
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kReadStep);
-  curl_easy_setopt(curl, CURLOPT_VERBOSE, getenv("NET_VERBOSE") ? 1L : 0L);  // DEBUG
   // libcurl's own speed check makes it wake every second, so CheckTransfer runs while idle.
   const auto stall_seconds =
       std::chrono::ceil<std::chrono::seconds>(options.stall_timeout).count();

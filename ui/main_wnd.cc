@@ -28,6 +28,7 @@
 #include "shell/ini_file.h"
 #include "shell/paths.h"
 #include "ui/framework/desktop_services.h"
+#include "ui/framework/program_end.h"
 #include "ui/message_box.h"
 #include "ui/messages.h"
 #include "ui/popup_menus.h"
@@ -387,7 +388,7 @@ void CMainWnd::OnDestroy() {
   controller_.reset();
 }
 
-void CMainWnd::OnFinalMessage() { QCoreApplication::exit(0); }
+void CMainWnd::OnFinalMessage() { EndProgram(0); }
 
 bool CMainWnd::eventFilter(QObject* watched, QEvent* event) {
   // Files dropped from the file manager onto a page's list are added as its add button would.

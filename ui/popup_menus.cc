@@ -5,6 +5,7 @@
 #include <QRegion>
 #include <QScreen>
 
+#include "ui/framework/translucency.h"
 #include "ui/menu_placement.h"
 #include "ui/messages.h"
 
@@ -32,7 +33,7 @@ QString PopMenuSkin(jobs::PageKind page) { return kPopSkins[static_cast<int>(pag
 ItemPopMenu::ItemPopMenu(jobs::PageKind page, WindowImplBase* owner, QWidget* button)
     : WindowImplBase(owner, Qt::Popup), page_(page), owner_(owner), button_(button) {
   setAttribute(Qt::WA_DeleteOnClose);
-  setAttribute(Qt::WA_TranslucentBackground);
+  setAttribute(Qt::WA_TranslucentBackground, TranslucentWindowsSupported());
 }
 
 ItemPopMenu* ItemPopMenu::ShowAt(jobs::PageKind page, WindowImplBase* owner, QWidget* button, QPoint point) {
@@ -73,7 +74,7 @@ void ItemPopMenu::resizeEvent(QResizeEvent* event) {
 CMainTaskMenu::CMainTaskMenu(WindowImplBase* owner)
     : WindowImplBase(owner, Qt::Popup), owner_(owner) {
   setAttribute(Qt::WA_DeleteOnClose);
-  setAttribute(Qt::WA_TranslucentBackground);
+  setAttribute(Qt::WA_TranslucentBackground, TranslucentWindowsSupported());
   setWindowFlag(Qt::WindowStaysOnTopHint);
 }
 

@@ -9,16 +9,12 @@
 
 #include "net/http_client.h"
 #include "ui/framework/desktop_services.h"
+#include "ui/framework/program_end.h"
 #include "ui/message_box.h"
 #include "ui/messages.h"
 
 namespace ui {
 namespace {
-
-std::function<void(int)>& EndHook() {
-  static std::function<void(int)> end = [](int code) { QCoreApplication::exit(code); };
-  return end;
-}
 
 net::DownloadOptions& Options() {
   static net::DownloadOptions options;
@@ -33,12 +29,6 @@ struct DownloadDoneRecord : jobs::MessageRecord {
 };
 
 }  // namespace
-
-void SetEndProgram(std::function<void(int)> end) {
-  EndHook() = end ? std::move(end) : [](int code) { QCoreApplication::exit(code); };
-}
-
-void EndProgram(int code) { EndHook()(code); }
 
 void StartUpgradeCheckThread(WindowImplBase* window) {
   std::shared_ptr<WindowPoster> poster = window->poster();

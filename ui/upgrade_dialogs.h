@@ -9,6 +9,7 @@
 
 #include "net/download.h"
 #include "net/upgrade.h"
+#include "ui/framework/program_end.h"
 #include "ui/framework/window_impl_base.h"
 
 namespace ui {
@@ -19,11 +20,6 @@ constexpr char kAppVersion[] = "1.2.0";
 struct UpgradeRecord : jobs::MessageRecord {
   net::UpgradeResult result;
 };
-
-// Ends the program with a code: after the installer was opened, or when a forced upgrade was
-// cancelled. Tests replace it.
-void SetEndProgram(std::function<void(int code)> end);
-void EndProgram(int code);
 
 // Starts the silent check on a thread of its own; a newer version comes back to `window` as
 // WM_UPGRADE_FOUND.

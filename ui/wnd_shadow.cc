@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ui/framework/translucency.h"
+
 namespace ui {
 namespace {
 
@@ -41,6 +43,8 @@ CWndShadow::~CWndShadow() {
 }
 
 void CWndShadow::Create(QWidget* parent) {
+  // Without translucent windows the shadow would be a black frame: better none.
+  if (!TranslucentWindowsSupported()) return;
   parent_ = parent;
   parent->installEventFilter(this);
   if (Shadowable(parent)) ShowShadow();

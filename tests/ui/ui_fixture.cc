@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 
 #include "jobs/child_process.h"
@@ -19,6 +20,12 @@ T Pop(std::deque<T>& queue) {
   T front = std::move(queue.front());
   queue.pop_front();
   return front;
+}
+
+// WhenModal's timers still waiting for their dialog.
+std::vector<QTimer*>& PendingModalWaits() {
+  static std::vector<QTimer*> timers;
+  return timers;
 }
 
 }  // namespace
@@ -58,6 +65,12 @@ UiTest::UiTest() {
 }
 
 UiTest::~UiTest() {
+  // A dialog a test waited for and never saw must not act on the next test's dialogs.
+  for (QTimer* timer : PendingModalWaits()) {
+    ADD_FAILURE() << "a dialog the test waited for never opened";
+    delete timer;
+  }
+  PendingModalWaits().clear();
   window_.reset();
   ui::DesktopServices::SetInstance(nullptr);
 }
@@ -84,9 +97,12 @@ bool UiTest::WaitFor(const std::function<bool()>& done, int ms) {
 
 void UiTest::WhenModal(std::function<void(QWidget*)> action) {
   auto* timer = new QTimer();
+  PendingModalWaits().push_back(timer);
   QObject::connect(timer, &QTimer::timeout, [timer, action] {
     if (QWidget* modal = QApplication::activeModalWidget()) {
       timer->stop();
+      auto& pending = PendingModalWaits();
+      pending.erase(std::remove(pending.begin(), pending.end(), timer), pending.end());
       timer->deleteLater();
       action(modal);
     }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "tests/ui/ui_fixture.h"
+#include "ui/framework/program_end.h"
 #include "ui/framework/window_impl_base.h"
 
 int main(int argc, char** argv) {
@@ -21,5 +22,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   app.setQuitOnLastWindowClosed(false);
   ui::SetSkinDir(QString(VANTU_BIN_DIR) + "/skin");
+  // Closing a main window must not end the one event loop the tests share.
+  ui::SetEndProgram([](int) {});
   return RUN_ALL_TESTS();
 }

@@ -146,7 +146,6 @@ struct Service::Impl {
     const auto data = std::make_shared<const std::string>(std::move(*bytes));
     const Fault mode = CurrentFault();
     if (mode == Fault::kNoContentLength) {
-      res.set_header("Connection", "close");  // the end of the connection is the end of the body
       return res.set_content_provider(
           "application/octet-stream", [data](size_t offset, httplib::DataSink& sink) {
             const size_t n = std::min(kChunk, data->size() - offset);
@@ -198,7 +197,9 @@ struct Service::Impl {
 
 Service::Service(Options options) : impl_(std::make_unique<Impl>(std::move(options))) {
   Impl* impl = impl_.get();
-  impl->server->set_keep_alive_timeout(1);
+  // One request per connection: a body without a size ends only when the connection does,
+  // and an idle kept-alive connection would hold up Stop().
+  impl->server->set_keep_alive_max_count(1);
   impl->server->set_payload_max_length(kMaxRequestBody);
   impl->server->Post("/v2/upgrade_check", [impl](const httplib::Request& req,
                                                 httplib::Response& res) { impl->UpgradeCheck(req, res); });
