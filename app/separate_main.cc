@@ -83,22 +83,9 @@ int main(int argc, char** argv) {
     return Fail("cannot write into the folder '" + output_dir + "': " + std::strerror(errno));
   }
 
-  separation::SeparatorOptions options;
-  options.input = input;
-  options.destination = output_dir;
-  options.filename_format = "{filename}/{instrument}.{codec}";
-  options.configuration = "separator:2stems";
-  options.params.model_path = shell::ProgramDir() + "models/2stems/saved_model";
-  options.params.input_tensor_name = "waveform";
-  options.params.output_tensor_names = {vocals ? "strided_slice_13" : "strided_slice_23"};
-  options.params.configuration = "separator:2stems";
-  options.offset = 0.0;
-  options.duration = 18000.0;
-  options.codec = "wav";
-  options.bitrate = 128000;
-  options.mwf = false;
-  options.audio_adapter = "wav";
-  options.stem_name = BaseName(input) + (vocals ? "-人声" : "-伴奏");
+  const separation::SeparatorOptions options =
+      separation::StemOptions(input, output_dir, shell::ProgramDir() + "models/2stems/saved_model", vocals,
+                              BaseName(input) + (vocals ? "-人声" : "-伴奏"));
 
   try {
     separation::SeparatorApp app(options);

@@ -70,20 +70,8 @@ double ReadWav(const std::string& path) {
 
 // The separation as the job runs it, in this process.
 int SeparateInProcess(const std::string& input, const std::string& output_dir) {
-  separation::SeparatorOptions o;
-  o.input = input;
-  o.destination = output_dir;
-  o.filename_format = "{filename}/{instrument}.{codec}";
-  o.configuration = "separator:2stems";
-  o.params.model_path = shell::ProgramDir() + "models/2stems/saved_model";
-  o.params.input_tensor_name = "waveform";
-  o.params.output_tensor_names = {"strided_slice_13"};
-  o.params.configuration = "separator:2stems";
-  o.duration = 18000.0;
-  o.codec = "wav";
-  o.bitrate = 128000;
-  o.audio_adapter = "wav";
-  o.stem_name = "bench-人声";
+  const separation::SeparatorOptions o =
+      separation::StemOptions(input, output_dir, shell::ProgramDir() + "models/2stems/saved_model", true, "bench-人声");
   try {
     separation::SeparatorApp app(o);
     app.Run();

@@ -159,22 +159,8 @@ void SeparationWorker(const WorkerJob& job, const JobEnvironment& env) {
   const std::string stem_wav = UnusedPathFor(out_dir + "/" + base + suffix + ".wav", job.task.fullPath);
   const std::string stem_name = fs::path(stem_wav).stem().string();
 
-  separation::SeparatorOptions options;
-  options.input = job.temp_wav;
-  options.destination = out_dir;
-  options.filename_format = "{filename}/{instrument}.{codec}";
-  options.configuration = "separator:2stems";
-  options.params.model_path = env.model_dir;
-  options.params.input_tensor_name = "waveform";
-  options.params.output_tensor_names = {job.extract_type == 0 ? "strided_slice_23" : "strided_slice_13"};
-  options.params.configuration = "separator:2stems";
-  options.offset = 0.0;
-  options.duration = 18000.0;
-  options.codec = "wav";
-  options.bitrate = 128000;
-  options.mwf = false;
-  options.audio_adapter = "wav";
-  options.stem_name = stem_name;
+  const separation::SeparatorOptions options =
+      separation::StemOptions(job.temp_wav, out_dir, env.model_dir, job.extract_type != 0, stem_name);
 
   try {
     separation::SeparatorApp app(options);

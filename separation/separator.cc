@@ -39,6 +39,27 @@ void EnsureFolder(const std::string& folder) {
 
 }  // namespace
 
+SeparatorOptions StemOptions(const std::string& input, const std::string& destination, const std::string& model_dir,
+                             bool vocals, const std::string& stem_name) {
+  SeparatorOptions options;
+  options.input = input;
+  options.destination = destination;
+  options.filename_format = "{filename}/{instrument}.{codec}";
+  options.configuration = "separator:2stems";
+  options.params.model_path = model_dir;
+  options.params.input_tensor_name = "waveform";
+  options.params.output_tensor_names = {vocals ? "strided_slice_13" : "strided_slice_23"};
+  options.params.configuration = "separator:2stems";
+  options.offset = 0.0;
+  options.duration = 18000.0;
+  options.codec = "wav";
+  options.bitrate = 128000;
+  options.mwf = false;
+  options.audio_adapter = "wav";
+  options.stem_name = stem_name;
+  return options;
+}
+
 Separator::Separator(const InferenceEngineParameters& params, std::string instrument_name, bool mwf)
     : mwf_(mwf), audio_adapter_(std::make_unique<WavAudioAdapter>()), instrument_names_{std::move(instrument_name)} {
   (void)mwf_;

@@ -31,6 +31,11 @@ struct SeparatorOptions {
   std::string stem_name;  // output file base name
 };
 
+// The options of the program's separation of one stem: `input` WAV separated by the model in
+// `model_dir`, the vocals or the accompaniment written as destination/stem_name.wav.
+SeparatorOptions StemOptions(const std::string& input, const std::string& destination, const std::string& model_dir,
+                             bool vocals, const std::string& stem_name);
+
 class ISeparator {
  public:
   virtual ~ISeparator() = default;

@@ -70,6 +70,10 @@ TEST_F(DialogsTest, ASecondStartShowsTheFirstAndEnds) {
   env.insert("XDG_DATA_HOME", QString::fromStdString(dir_.File("data")));
   env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir_.File("config")));
   env.insert("QT_QPA_PLATFORM", "offscreen");
+  // Its upgrade check must stay on this machine.
+  std::filesystem::create_directories(dir_.File("data/VantuVoiceSeparate/Config"));
+  testing_support::WriteFile(dir_.File("data/VantuVoiceSeparate/Config/configure.ini"),
+                             "[global]\nservice-url=http://127.0.0.1:9\n");
   QProcess first;
   first.setProcessEnvironment(env);
   first.start(program);
