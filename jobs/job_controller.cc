@@ -72,6 +72,8 @@ void JobController::StartItem(PageKind page, int32_t item, const TaskItem& task)
   if (!PrepareFirstStage(page, task, item, &argv, &running.stage_output, &cause)) {
     return PostFailure(page, item, cause);
   }
+  std::error_code ec;
+  running.output_existed = fs::exists(running.stage_output, ec);
   Trace("cmdline: " + JoinArgs(argv));
   ChildProcess child = ChildProcess::Start(argv, OutputMode::kCapture);
   if (!child.ok()) return PostFailure(page, item, "ffmpeg could not be started: " + child.error());
@@ -242,9 +244,9 @@ void JobController::OnFinished(const FinishedRecord& record) {
     host_.SetItemToolTip(names.list, record.item, kStatusSuccess, record.output);
   } else {
     host_.SetItemToolTip(names.list, record.item, kStatusFailed, record.cause);
-    // A first stage that failed leaves no file worth keeping.
+    // A failed stage's partial output goes; a file that was there before it stays.
     std::error_code ec;
-    if (!it->second.stage_output.empty()) fs::remove(it->second.stage_output, ec);
+    if (!it->second.stage_output.empty() && !it->second.output_existed) fs::remove(it->second.stage_output, ec);
   }
   if (page == Extract) {
     Trace("busyList.size:" + std::to_string(busy_list_.size()));

@@ -62,6 +62,7 @@ class JobController {
     TaskItem task;
     std::string stage_output;  // the temporary WAV, or a filter page's output
     std::shared_ptr<CancelToken> token;
+    bool output_existed = false;  // a file of that name was there before the start
   };
 
   void OnStageDone(std::unique_ptr<StageDoneRecord> record);

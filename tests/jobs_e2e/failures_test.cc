@@ -62,6 +62,12 @@ TEST_F(FailuresTest, BadInputFilesEndFailedWithTheirCause) {
 
   // Nothing was written, and the program keeps working.
   EXPECT_TRUE(fs::is_empty(out_dir_));
+  // A failed item never removes an earlier result of the same name.
+  testing_support::WriteFile(out_dir_ + "/notes.wav", "an earlier result");
+  host_.SetText("audio-silence-format", "wav");
+  ExpectFailure(PageKind::Silence, dir_.File("notes.mp3"), "notes.mp3: Invalid");
+  EXPECT_EQ(testing_support::ReadFile(out_dir_ + "/notes.wav"), "an earlier result");
+  fs::remove(out_dir_ + "/notes.wav");
   const std::string good = Make("good.wav", {"-f", "lavfi", "-i", "sine=d=1"});
   EXPECT_TRUE(RunOne(PageKind::Reverse, good).success);
 }
