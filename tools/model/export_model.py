@@ -1,12 +1,15 @@
 #!/usr/bin/python3
 """Export the vocal/accompaniment separation model as a TorchScript file.
 
-The model has no trained weights: it estimates a soft time-frequency mask for
-the voice from fixed signal cues and is scripted so the C++ engine can load it
-with libtorch (torch.jit.load) and call `serve`.
+Two models, both scripted so the C++ engine can load them with libtorch
+(torch.jit.load) and call `serve`:
+- "dsp": no trained weights; a soft time-frequency mask for the voice from
+  fixed signal cues (the first model, kept as a fallback);
+- "unet": the small trained U-Net of unet_model.py with the weights committed
+  in weights/vocals_unet.pt (made by train.py).
 
 Usage:
-    /usr/bin/python3 tools/model/export_model.py --out models/saved_model.torchscript
+    /usr/bin/python3 tools/model/export_model.py --out models/saved_model.torchscript [--model dsp|unet]
 """
 
 import argparse
@@ -210,11 +213,29 @@ class VocalSeparator(torch.nn.Module):
         return self.serve(waveform)
 
 
+DEFAULT_MODEL = "unet"  # the trained model; "dsp" stays as the fallback
+WEIGHTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "weights", "vocals_unet.pt")
+
+
+def trained_module(weights: str) -> torch.jit.ScriptModule:
+    import sys
+    sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+    import unet_model
+    ckpt = torch.load(weights, map_location="cpu")
+    return torch.jit.script(unet_model.build_separator(ckpt["state"], ckpt["channels"]))
+
+
 def main() -> None:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--out", required=True, help="path of the .torchscript file to write")
+    parser.add_argument("--model", choices=["dsp", "unet"], default=DEFAULT_MODEL,
+                        help="which model to export (default %(default)s)")
+    parser.add_argument("--weights", default=WEIGHTS, help="trained weights for --model unet")
     args = parser.parse_args()
-    module = torch.jit.script(VocalSeparator().eval())
+    if args.model == "unet":
+        module = trained_module(args.weights)
+    else:
+        module = torch.jit.script(VocalSeparator().eval())
     out_dir = os.path.dirname(os.path.abspath(args.out))
     os.makedirs(out_dir, exist_ok=True)
     module.save(args.out)

@@ -1,0 +1,75 @@
+#!/usr/bin/python3
+"""Whole-track SDR of an exported separation model on the validation stems.
+
+SDR = 10 log10(|s|^2 / |s - s_hat|^2) over the whole track and all channels,
+for vocals and accompaniment, per song and the mean. Every sixth song is
+given to the model as a mono mixdown. Songs without a voice get no vocals SDR
+(it is undefined there).
+
+Usage:
+    /usr/bin/python3 tools/model/evaluate.py MODEL.torchscript [--data /tmp/sepdata/val]
+"""
+
+import argparse
+import glob
+import math
+import os
+import sys
+import time
+
+import numpy as np
+import torch
+
+VOCALS = "strided_slice_13"
+ACCOMP = "strided_slice_23"
+
+
+def sdr(ref: np.ndarray, est: np.ndarray) -> float:
+    num = float((ref.astype(np.float64) ** 2).sum())
+    den = float(((ref.astype(np.float64) - est) ** 2).sum())
+    return 10.0 * math.log10((num + 1e-12) / (den + 1e-12))
+
+
+def main() -> int:
+    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    ap.add_argument("model")
+    ap.add_argument("--data", default="/tmp/sepdata/val")
+    ap.add_argument("--threads", type=int, default=2)
+    args = ap.parse_args()
+    torch.set_num_threads(args.threads)
+    model = torch.jit.load(args.model)
+    files = [f for f in sorted(glob.glob(os.path.join(args.data, "*.npy"))) if ".tmp" not in f]
+    if not files:
+        print("no validation items in", args.data)
+        return 1
+    sv, sa = [], []
+    t_run = 0.0
+    for k, f in enumerate(files):
+        item = np.load(f).astype(np.float32)  # [2 stems, 2 channels, N]
+        voc, acc = item[0], item[1]
+        mono = k % 6 == 5
+        if mono:
+            voc = voc.mean(0, keepdims=True)
+            acc = acc.mean(0, keepdims=True)
+        mix = voc + acc
+        t0 = time.perf_counter()
+        with torch.inference_mode():
+            out = model.serve(torch.from_numpy(np.ascontiguousarray(mix.T)))
+        t_run += time.perf_counter() - t0
+        v_hat = out[VOCALS].numpy().T
+        a_hat = out[ACCOMP].numpy().T
+        has_voice = float((voc ** 2).mean()) > 1e-8
+        s_v = sdr(voc, v_hat) if has_voice else float("nan")
+        s_a = sdr(acc, a_hat)
+        if has_voice:
+            sv.append(s_v)
+        sa.append(s_a)
+        print(f"{os.path.basename(f)} {'mono  ' if mono else 'stereo'} vocals {s_v:6.2f} dB"
+              f"  accompaniment {s_a:6.2f} dB", flush=True)
+    print(f"mean over {len(files)} songs ({len(sv)} with voice): vocals {np.mean(sv):.2f} dB"
+          f"  accompaniment {np.mean(sa):.2f} dB  (serve time {t_run:.1f}s)")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

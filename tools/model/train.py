@@ -1,0 +1,159 @@
+#!/usr/bin/python3
+"""Train the U-Net vocal mask on stems made by gen_data.py (CPU, 2 threads).
+
+Stems are re-paired across songs with random gains, channel swaps and mono
+mixdowns, so every step sees a new mixture.
+
+Usage:
+    nice -n 15 /usr/bin/python3 tools/model/train.py --data /tmp/sepdata/train \
+        --minutes 40 --out tools/model/weights/vocals_unet.pt
+"""
+
+import argparse
+import glob
+import math
+import os
+import sys
+import time
+
+import numpy as np
+import torch
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import unet_model as um  # noqa: E402
+
+CHANNELS = [8, 16, 32, 48, 64]
+
+
+def load(data_dir):
+    files = [f for f in sorted(glob.glob(os.path.join(data_dir, "*.npy"))) if ".tmp" not in f]
+    items = [np.load(f) for f in files]
+    return items
+
+
+def batch(rng, items, bsz, frames):
+    length = (frames - 1) * um.HOP
+    mixes, voices = [], []
+    for _ in range(bsz):
+        i = rng.integers(len(items))
+        j = i if rng.random() < 0.25 else rng.integers(len(items))
+        vi, aj = items[i], items[j]
+        sv = rng.integers(0, vi.shape[2] - length)
+        sa = rng.integers(0, aj.shape[2] - length)
+        v = vi[0, :, sv : sv + length].astype(np.float32)
+        a = aj[1, :, sa : sa + length].astype(np.float32)
+        v = v * 10 ** (rng.uniform(-10, 5) / 20)
+        if rng.random() < 0.04:
+            v = v * 0.0
+        if rng.random() < 0.5:
+            v = v[::-1]
+        if rng.random() < 0.5:
+            a = a[::-1]
+        g = 10 ** (rng.uniform(-18, 12) / 20)
+        v, a = v * g, a * g
+        if rng.random() < 0.15:  # mono record: both channels identical
+            v = np.repeat(v.mean(0, keepdims=True), 2, 0)
+            a = np.repeat(a.mean(0, keepdims=True), 2, 0)
+        voices.append(v)
+        mixes.append(v + a)
+    return torch.from_numpy(np.stack(mixes)), torch.from_numpy(np.stack(voices))
+
+
+def stft(x, window):
+    # x: [B, 2, L] -> complex [B, 2, T, F]
+    b, c, n = x.shape
+    s = torch.stft(x.reshape(b * c, n), um.N_FFT, um.HOP, um.N_FFT, window, True, "constant",
+                   False, True, True)
+    return s.reshape(b, c, s.shape[1], s.shape[2]).transpose(2, 3)
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    ap.add_argument("--data", default="/tmp/sepdata/train")
+    ap.add_argument("--out", default=os.path.join(os.path.dirname(__file__), "weights",
+                                                  "vocals_unet.pt"))
+    ap.add_argument("--minutes", type=float, default=40.0)
+    ap.add_argument("--batch", type=int, default=8)
+    ap.add_argument("--frames", type=int, default=256)
+    ap.add_argument("--lr", type=float, default=2e-3)
+    ap.add_argument("--seed", type=int, default=0)
+    ap.add_argument("--threads", type=int, default=2)
+    ap.add_argument("--init", default=None, help="checkpoint to start from")
+    args = ap.parse_args()
+    torch.set_num_threads(args.threads)
+    torch.manual_seed(args.seed)
+    rng = np.random.default_rng(args.seed)
+    t_load = time.time()
+    items = load(args.data)
+    print(f"{len(items)} items loaded in {time.time() - t_load:.0f}s", flush=True)
+    net = um.VocalUNet(CHANNELS)
+    print("parameters:", sum(p.numel() for p in net.parameters()), flush=True)
+    if args.init:
+        net.load_state_dict(torch.load(args.init)["state"])
+        print("started from", args.init, flush=True)
+    opt = torch.optim.Adam(net.parameters(), lr=args.lr)
+    window = torch.hann_window(um.N_FFT, periodic=True)
+    rows = um.row_index()
+    os.makedirs(os.path.dirname(os.path.abspath(args.out)), exist_ok=True)
+    budget = args.minutes * 60.0
+    t0 = time.time()
+    step = 0
+    avg = None
+    while True:
+        frac = (time.time() - t0) / budget
+        if frac >= 1.0:
+            break
+        # Short warm-up, then cosine decay over the wall-clock budget.
+        lr = args.lr * min(1.0, (step + 1) / 50) * (0.05 + 0.95 * 0.5 * (1 + math.cos(math.pi * frac)))
+        for gp in opt.param_groups:
+            gp["lr"] = lr
+        if step % 150 == 0 and step > 0:
+            # gen_data.py may still be writing items: pick up the new ones.
+            known = len(items)
+            files = [f for f in sorted(glob.glob(os.path.join(args.data, "*.npy"))) if ".tmp" not in f]
+            if len(files) > known:
+                items = [np.load(f) for f in files]
+                print(f"{len(items)} items now", flush=True)
+        mix, voice = batch(rng, items, args.batch, args.frames)
+        with torch.no_grad():
+            xs = stft(mix, window)
+            vs = stft(voice, window)
+            feat = um.features(xs)
+        mask = net(feat).index_select(2, rows).unsqueeze(1)  # [B, 1, T, F]
+        est = xs * mask
+        acc_err = (xs - est) - (xs - vs)
+        voc_err = est - vs
+        # Per-example normalisation: quiet and loud mixtures weigh the same.
+        scale = xs.abs().mean(dim=(1, 2, 3), keepdim=True) + 1e-6
+        loss = ((torch.view_as_real(voc_err).abs().sum(-1) / scale).mean()
+                + (torch.view_as_real(acc_err).abs().sum(-1) / scale).mean())
+        opt.zero_grad()
+        if not torch.isfinite(loss):
+            print(f"step {step}: non-finite loss, batch skipped", flush=True)
+            continue
+        loss.backward()
+        torch.nn.utils.clip_grad_norm_(net.parameters(), 5.0)
+        opt.step()
+        step += 1
+        avg = loss.item() if avg is None else 0.98 * avg + 0.02 * loss.item()
+        if step % 25 == 0:
+            print(f"step {step} loss {avg:.4f} lr {lr:.2e} elapsed {time.time() - t0:.0f}s",
+                  flush=True)
+        if step % 100 == 0:
+            save(net, args.out, step, time.time() - t0)
+    save(net, args.out, step, time.time() - t0)
+    print(f"done: {step} steps in {time.time() - t0:.0f}s", flush=True)
+
+
+def save(net, path, step, seconds):
+    state = {k: v.detach().clone() for k, v in net.state_dict().items()}
+    if not all(bool(torch.isfinite(v.float()).all()) for v in state.values()):
+        print(f"step {step}: non-finite weights, not saved", flush=True)
+        return
+    torch.save({"channels": CHANNELS, "state": state, "steps": step, "seconds": seconds},
+               path + ".tmp")
+    os.replace(path + ".tmp", path)
+
+
+if __name__ == "__main__":
+    sys.exit(main())

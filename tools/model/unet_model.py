@@ -1,0 +1,213 @@
+"""Small U-Net vocal-mask separator, shared by train.py and export_model.py.
+
+Needs only torch (the build exports with python3-torch alone).
+STFT 2048/512 (Hann); the 1025 bins are compressed to 256 rows: full resolution
+below 4.1 kHz, 4-bin bands to 9.6 kHz, 18-bin bands above. Per row, 9 features:
+log power of left, right, mid and side, level similarity 2Re(L R*)/(|L|^2+|R|^2),
+coherence |L R*|/(|L||R|) over 3 frames, cosine of the phase difference,
+pan (|L|^2-|R|^2)/(|L|^2+|R|^2), and the row position. The network predicts a
+soft vocal mask per row; vocals = mask * STFT of each channel, accompaniment =
+mix - vocals in the time domain, so the stems always sum to the mix.
+"""
+
+from typing import Dict, List
+
+import torch
+import torch.nn.functional as F
+from torch import Tensor, nn
+
+SAMPLE_RATE = 44100
+N_FFT = 2048
+HOP = 512
+N_BINS = N_FFT // 2 + 1
+# (first bin, bins per row, rows); covers bins 0..1023, bin 1024 reuses the last row.
+BANDS = [(0, 1, 192), (192, 4, 64), (448, 18, 32)]
+N_ROWS = 288
+N_FEAT = 9
+EPS = 1e-8
+DOWN = 16  # 4 stride-2 levels: time frames are padded to a multiple of this
+
+
+def row_index() -> Tensor:
+    """For each STFT bin, the row whose mask it takes."""
+    idx: List[int] = []
+    row = 0
+    for _, width, rows in BANDS:
+        for r in range(rows):
+            idx.extend([row + r] * width)
+        row += rows
+    idx.append(N_ROWS - 1)
+    return torch.tensor(idx, dtype=torch.long)
+
+
+def pool_rows(x: Tensor) -> Tensor:
+    """x: [B, T, N_BINS] real -> [B, T, N_ROWS] band means (layout of BANDS)."""
+    bsz = x.size(0)
+    t = x.size(1)
+    low = x[:, :, 0:192]
+    mid = x[:, :, 192:448].reshape(bsz, t, 64, 4).mean(-1)
+    high = x[:, :, 448:1024].reshape(bsz, t, 32, 18).mean(-1)
+    return torch.cat([low, mid, high], -1)
+
+
+def features(bins: Tensor) -> Tensor:
+    """bins: complex [B, 2, T, N_BINS] (left, right) -> real [B, N_FEAT, T, N_ROWS]."""
+    left = bins[:, 0]
+    right = bins[:, 1]
+    pl = left.real * left.real + left.imag * left.imag
+    pr = right.real * right.real + right.imag * right.imag
+    cre = left.real * right.real + left.imag * right.imag
+    cim = left.imag * right.real - left.real * right.imag
+    pl = pool_rows(pl)
+    pr = pool_rows(pr)
+    cre = pool_rows(cre)
+    cim = pool_rows(cim)
+    eps = 1e-8  # sets the floor for silence; a local because TorchScript cannot read globals
+    # Rounding can make these a hair negative when L = -R, and log10 would give NaN.
+    pm = (0.25 * (pl + pr + 2.0 * cre)).clamp_min(0.0)
+    ps = (0.25 * (pl + pr - 2.0 * cre)).clamp_min(0.0)
+    tot = pl + pr + eps
+    sim = 2.0 * cre / tot
+    pan = (pl - pr) / tot
+    cos = cre / (torch.sqrt(cre * cre + cim * cim) + eps)
+    # Coherence needs averaging over neighbouring frames to mean anything per bin.
+    s_re = F.avg_pool2d(cre.unsqueeze(1), [3, 1], 1, [1, 0], False, False).squeeze(1)
+    s_im = F.avg_pool2d(cim.unsqueeze(1), [3, 1], 1, [1, 0], False, False).squeeze(1)
+    s_l = F.avg_pool2d(pl.unsqueeze(1), [3, 1], 1, [1, 0], False, False).squeeze(1)
+    s_r = F.avg_pool2d(pr.unsqueeze(1), [3, 1], 1, [1, 0], False, False).squeeze(1)
+    coh = torch.sqrt(s_re * s_re + s_im * s_im) / (torch.sqrt(s_l * s_r) + eps)
+    pos = torch.linspace(-1.0, 1.0, pl.size(-1)).expand(pl.shape)
+    # log10 powers scaled to roughly unit range.
+    f_l = 0.25 * (torch.log10(pl + eps) + 4.0)
+    f_r = 0.25 * (torch.log10(pr + eps) + 4.0)
+    f_m = 0.25 * (torch.log10(pm + eps) + 4.0)
+    f_s = 0.25 * (torch.log10(ps + eps) + 4.0)
+    return torch.stack([f_l, f_r, f_m, f_s, sim, coh, cos, pan, pos], 1)
+
+
+class Block(nn.Module):
+    def __init__(self, cin: int, cout: int, stride: int = 1) -> None:
+        super().__init__()
+        self.conv = nn.Conv2d(cin, cout, 3, stride, 1)
+        self.norm = nn.BatchNorm2d(cout)
+
+    def forward(self, x: Tensor) -> Tensor:
+        return F.leaky_relu(self.norm(self.conv(x)), 0.1)
+
+
+class VocalUNet(nn.Module):
+    """Convolutions and nearest upsampling only (no transposed convolutions: slow in libtorch)."""
+
+    def __init__(self, ch: List[int] = [16, 24, 32, 48, 64]) -> None:
+        super().__init__()
+        self.inp = Block(N_FEAT, ch[0])
+        self.enc = nn.ModuleList([nn.Sequential(Block(ch[i], ch[i + 1], 2),
+                                                Block(ch[i + 1], ch[i + 1])) for i in range(4)])
+        self.dec = nn.ModuleList([Block(ch[i + 1], ch[i]) for i in (3, 2, 1, 0)])
+        self.out = nn.Conv2d(ch[0], 1, 1)
+
+    def forward(self, x: Tensor) -> Tensor:
+        # x: [B, N_FEAT, T, N_ROWS], T a multiple of DOWN -> mask [B, T, N_ROWS]
+        skips: List[Tensor] = []
+        h = self.inp(x)
+        for enc in self.enc:
+            skips.append(h)
+            h = enc(h)
+        for j, dec in enumerate(self.dec):
+            h = F.interpolate(h, scale_factor=2.0, mode="nearest")
+            # Additive skips keep the high-resolution layers narrow and cheap.
+            h = dec(h) + skips[3 - j]
+        return torch.sigmoid(self.out(h)).squeeze(1)
+
+
+def fold_batchnorm(net: VocalUNet) -> None:
+    """Fold inference-mode BatchNorm into the preceding convolution."""
+    for mod in net.modules():
+        if isinstance(mod, Block):
+            bn = mod.norm
+            scale = bn.weight / torch.sqrt(bn.running_var + bn.eps)
+            mod.conv.weight.data *= scale.reshape(-1, 1, 1, 1)
+            mod.conv.bias.data = (mod.conv.bias.data - bn.running_mean) * scale + bn.bias
+            mod.norm = nn.Identity()
+
+
+class UNetSeparator(nn.Module):
+    """TorchScript-able wrapper: segments, STFT, mask, inverse STFT."""
+
+    def __init__(self, net: VocalUNet, segment_frames: int = 1024, margin_frames: int = 80) -> None:
+        super().__init__()
+        self.net = net
+        self.n_fft = N_FFT
+        self.hop = HOP
+        self.segment = segment_frames * HOP
+        # Wider than the network's receptive field (~76 frames) plus the STFT window.
+        self.margin = margin_frames * HOP
+        self.input_limit = 1.0e4
+        self.down = DOWN
+        self.register_buffer("window", torch.hann_window(N_FFT, periodic=True))
+        self.register_buffer("rows", row_index())
+
+    def _vocals(self, x: Tensor) -> Tensor:
+        # x: [C, L] float32 -> vocals [C, L]
+        channels = x.size(0)
+        length = x.size(1)
+        bins = torch.stft(x, self.n_fft, self.hop, self.n_fft, self.window, True, "constant",
+                          False, True, True)  # [C, N_BINS, T]
+        bins = bins.transpose(1, 2)  # [C, T, N_BINS]
+        if channels >= 2:
+            pair = bins[:2]
+        else:
+            pair = torch.cat([bins[:1], bins[:1]], 0)
+        feat = features(pair.unsqueeze(0))
+        t = feat.size(2)
+        pad = (self.down - t % self.down) % self.down
+        if pad > 0:
+            feat = F.pad(feat, [0, 0, 0, pad])
+        mask = self.net(feat)[0, :t]  # [T, N_ROWS]
+        mask = mask.index_select(1, self.rows)  # [T, N_BINS]
+        est = (bins * mask.unsqueeze(0)).transpose(1, 2)
+        return torch.istft(est, self.n_fft, self.hop, self.n_fft, self.window, True, False,
+                           None, length, False)
+
+    @torch.jit.export
+    def serve(self, waveform: Tensor) -> Dict[str, Tensor]:
+        x = waveform.to(torch.float32)
+        flat = x.dim() == 1
+        if flat:
+            x = x.unsqueeze(1)
+        n = x.size(0)
+        channels = x.size(1)
+        vocals = torch.zeros([n, channels], dtype=torch.float32)
+        if n > 0 and channels > 0:
+            seg = self.segment
+            margin = self.margin
+            s = 0
+            while s < n:
+                e = min(s + seg, n)
+                if n - e < seg // 4:
+                    e = n
+                a = max(s - margin, 0)
+                b = min(e + margin, n)
+                chunk = x[a:b].t().contiguous()
+                chunk = torch.nan_to_num(chunk, 0.0, 0.0, 0.0)
+                chunk = chunk.clamp(-self.input_limit, self.input_limit)
+                voice = self._vocals(chunk)
+                vocals[s:e] = voice[:, s - a : e - a].t()
+                s = e
+        accompaniment = x - vocals
+        if flat:
+            vocals = vocals.squeeze(1)
+            accompaniment = accompaniment.squeeze(1)
+        return {"strided_slice_13": vocals.contiguous(),
+                "strided_slice_23": accompaniment.contiguous()}
+
+    def forward(self, waveform: Tensor) -> Dict[str, Tensor]:
+        return self.serve(waveform)
+
+
+def build_separator(state: Dict[str, Tensor], ch: List[int]) -> UNetSeparator:
+    net = VocalUNet(ch)
+    net.load_state_dict(state)
+    net.eval()
+    fold_batchnorm(net)
+    return UNetSeparator(net).eval()
