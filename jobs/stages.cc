@@ -37,6 +37,11 @@ std::string ExitText(const ExitStatus& status) {
                          : "exited with status " + std::to_string(status.code);
 }
 
+bool Exists(const std::string& path) {
+  std::error_code ec;
+  return fs::exists(path, ec);
+}
+
 void RemoveQuietly(const std::string& path) {
   std::error_code ec;
   if (!path.empty()) fs::remove(path, ec);
@@ -62,10 +67,11 @@ std::string ConvertResult(const WorkerJob& job, const JobEnvironment& env, const
     *cause = "ffmpeg was not found beside the program or on PATH; the WAV result stays at " + wav;
     return "";
   }
+  const bool output_existed = Exists(output);
   const std::string failure = RunStep("the conversion to " + job.format, ConversionCommand(ffmpeg, wav, output),
                                       *job.token);
   if (!failure.empty()) {
-    RemoveQuietly(output);
+    if (!output_existed) RemoveQuietly(output);
     *cause = failure + "; the WAV result stays at " + wav;
     return "";
   }
@@ -194,9 +200,11 @@ void StretchWorker(const WorkerJob& job, const JobEnvironment& env) {
                                             ? PitchCommand(soundstretch, job.temp_wav, stem_wav, job.semitones)
                                             : TempoCommand(soundstretch, job.temp_wav, stem_wav, job.tempo);
   Trace("cmdline:" + JoinArgs(argv));
+  const bool stem_existed = Exists(stem_wav);
   const std::string failure = RunStep("soundstretch", argv, *job.token);
   if (!failure.empty()) {
-    RemoveQuietly(stem_wav);
+    // Only a partial file of this run goes; an earlier result of that name stays.
+    if (!stem_existed) RemoveQuietly(stem_wav);
     return EndWorker(job, failure, "");
   }
   PostProgress(*job.owner, job.page, job.item, 90);

@@ -107,6 +107,11 @@ TEST_F(FailuresTest, AFailingToolEndsFailedAndKeepsTheIntermediate) {
   Rebuild();
   ExpectFailure(PageKind::Pitch, song, "soundstretch failed");
   EXPECT_TRUE(fs::is_empty(out_dir_));
+  // An earlier result of the same name survives a failed run.
+  testing_support::WriteFile(out_dir_ + "/song-升调1个半音.wav", "earlier");
+  ExpectFailure(PageKind::Pitch, song, "soundstretch failed");
+  EXPECT_EQ(testing_support::ReadFile(out_dir_ + "/song-升调1个半音.wav"), "earlier");
+  fs::remove(out_dir_ + "/song-升调1个半音.wav");
 
   env_.find_tool = real_find;
   Rebuild();
