@@ -52,13 +52,6 @@ QString PatternsOf(PageKind page) {
   return page == jobs::Extract ? kPatterns[0] : page == jobs::Pitch ? kPatterns[1] : kAudioPatterns;
 }
 
-std::optional<PageKind> PageOfList(const QString& list) {
-  for (int p = 0; p < jobs::kPageCount; ++p) {
-    if (list == jobs::NamesOf(static_cast<PageKind>(p)).list) return static_cast<PageKind>(p);
-  }
-  return std::nullopt;
-}
-
 std::optional<PageKind> PageOfControl(const QString& name, const char* jobs::PageNames::*field) {
   for (int p = 0; p < jobs::kPageCount; ++p) {
     if (name == jobs::NamesOf(static_cast<PageKind>(p)).*field) return static_cast<PageKind>(p);
@@ -235,10 +228,7 @@ int32_t CMainWnd::AddListItem(PageKind page, const QString& full_path) {
 }
 
 void CMainWnd::StartItem(PageKind page, int32_t item) {
-  if (page == jobs::Extract && !controller_->busyList().empty()) {
-    ShowPrompt(jobs::kBusyPrompt);
-    return;
-  }
+  // The controller refuses a second separation with the busy prompt.
   const auto it = tasks_.find(item);
   if (it == tasks_.end()) return;
   controller_->StartItem(page, item, it->second);
@@ -271,7 +261,7 @@ QWidget* CMainWnd::FindElement(PageKind page, int32_t item) const {
 }
 
 QWidget* CMainWnd::ItemControl(const std::string& list, int32_t item, const std::string& control) const {
-  const auto page = PageOfList(QString::fromStdString(list));
+  const auto page = PageOfControl(QString::fromStdString(list), &jobs::PageNames::list);
   QWidget* element = page ? FindElement(*page, item) : nullptr;
   return element ? element->findChild<QWidget*>(QString::fromStdString(control)) : nullptr;
 }
