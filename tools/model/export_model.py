@@ -15,11 +15,14 @@ Usage:
 import argparse
 import math
 import os
-from typing import Dict
+import sys
 
 import torch
 import torch.nn.functional as F
 from torch import Tensor
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from segmented import SegmentedSeparator  # noqa: E402
 
 SAMPLE_RATE = 44100
 N_FFT = 4096
@@ -49,18 +52,15 @@ def voice_band_weight(n_fft: int, sample_rate: int) -> Tensor:
     return w[:last].to(torch.float32)
 
 
-class VocalSeparator(torch.nn.Module):
+class VocalSeparator(SegmentedSeparator):
     def __init__(self) -> None:
-        super().__init__()
+        super().__init__(SEGMENT_HOPS * HOP, MARGIN_HOPS * HOP, INPUT_LIMIT)
         self.n_fft = N_FFT
         self.hop = HOP
-        self.segment = SEGMENT_HOPS * HOP
-        self.margin = MARGIN_HOPS * HOP
         self.time_kernel = TIME_KERNEL
         self.freq_kernel = FREQ_KERNEL
         self.mono_scale = MONO_SCALE
         self.eps = EPS
-        self.input_limit = INPUT_LIMIT
         window = torch.hann_window(N_FFT, periodic=True, dtype=torch.float32)
         self.register_buffer("window", window)
         # Synthesis window split into its four hop-sized quarters for the overlap-add.
@@ -174,52 +174,12 @@ class VocalSeparator(torch.nn.Module):
         env = env.reshape(-1)[start : start + length]
         return out / env.clamp_min(1e-6)
 
-    @torch.jit.export
-    def serve(self, waveform: Tensor) -> Dict[str, Tensor]:
-        x = waveform.to(torch.float32)
-        # A bare [frames] vector is treated as mono; outputs keep the caller's shape.
-        flat = x.dim() == 1
-        if flat:
-            x = x.unsqueeze(1)
-        n = x.size(0)
-        channels = x.size(1)
-        vocals = torch.zeros([n, channels], dtype=torch.float32)
-        if n > 0 and channels > 0:
-            seg = self.segment
-            margin = self.margin
-            s = 0
-            while s < n:
-                e = min(s + seg, n)
-                # Fold a short tail into this segment rather than paying for a tiny one.
-                if n - e < seg // 4:
-                    e = n
-                a = max(s - margin, 0)
-                b = min(e + margin, n)
-                chunk = x[a:b].t().contiguous()
-                # Non-finite or absurd samples must not poison the mask of a whole segment.
-                chunk = torch.nan_to_num(chunk, 0.0, 0.0, 0.0)
-                chunk = chunk.clamp(-self.input_limit, self.input_limit)
-                voice = self._separate(chunk)
-                vocals[s:e] = voice[:, s - a : e - a].t()
-                s = e
-        accompaniment = x - vocals
-        if flat:
-            vocals = vocals.squeeze(1)
-            accompaniment = accompaniment.squeeze(1)
-        return {"strided_slice_13": vocals.contiguous(),
-                "strided_slice_23": accompaniment.contiguous()}
-
-    def forward(self, waveform: Tensor) -> Dict[str, Tensor]:
-        return self.serve(waveform)
-
 
 DEFAULT_MODEL = "unet"  # the trained model; "dsp" stays as the fallback
 WEIGHTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "weights", "vocals_unet.pt")
 
 
 def trained_module(weights: str) -> torch.jit.ScriptModule:
-    import sys
-    sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
     import unet_model
     ckpt = torch.load(weights, map_location="cpu")
     return torch.jit.script(unet_model.build_separator(ckpt["state"], ckpt["channels"]))

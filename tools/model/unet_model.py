@@ -16,6 +16,8 @@ import torch
 import torch.nn.functional as F
 from torch import Tensor, nn
 
+from segmented import SegmentedSeparator
+
 SAMPLE_RATE = 44100
 N_FFT = 2048
 HOP = 512
@@ -131,23 +133,20 @@ def fold_batchnorm(net: VocalUNet) -> None:
             mod.norm = nn.Identity()
 
 
-class UNetSeparator(nn.Module):
-    """TorchScript-able wrapper: segments, STFT, mask, inverse STFT."""
+class UNetSeparator(SegmentedSeparator):
+    """TorchScript-able wrapper: STFT, mask, inverse STFT per segment."""
 
     def __init__(self, net: VocalUNet, segment_frames: int = 1024, margin_frames: int = 80) -> None:
-        super().__init__()
+        # The margin is wider than the network's receptive field (~76 frames) plus the window.
+        super().__init__(segment_frames * HOP, margin_frames * HOP)
         self.net = net
         self.n_fft = N_FFT
         self.hop = HOP
-        self.segment = segment_frames * HOP
-        # Wider than the network's receptive field (~76 frames) plus the STFT window.
-        self.margin = margin_frames * HOP
-        self.input_limit = 1.0e4
         self.down = DOWN
         self.register_buffer("window", torch.hann_window(N_FFT, periodic=True))
         self.register_buffer("rows", row_index())
 
-    def _vocals(self, x: Tensor) -> Tensor:
+    def _separate(self, x: Tensor) -> Tensor:
         # x: [C, L] float32 -> vocals [C, L]
         channels = x.size(0)
         length = x.size(1)
@@ -168,41 +167,6 @@ class UNetSeparator(nn.Module):
         est = (bins * mask.unsqueeze(0)).transpose(1, 2)
         return torch.istft(est, self.n_fft, self.hop, self.n_fft, self.window, True, False,
                            None, length, False)
-
-    @torch.jit.export
-    def serve(self, waveform: Tensor) -> Dict[str, Tensor]:
-        x = waveform.to(torch.float32)
-        flat = x.dim() == 1
-        if flat:
-            x = x.unsqueeze(1)
-        n = x.size(0)
-        channels = x.size(1)
-        vocals = torch.zeros([n, channels], dtype=torch.float32)
-        if n > 0 and channels > 0:
-            seg = self.segment
-            margin = self.margin
-            s = 0
-            while s < n:
-                e = min(s + seg, n)
-                if n - e < seg // 4:
-                    e = n
-                a = max(s - margin, 0)
-                b = min(e + margin, n)
-                chunk = x[a:b].t().contiguous()
-                chunk = torch.nan_to_num(chunk, 0.0, 0.0, 0.0)
-                chunk = chunk.clamp(-self.input_limit, self.input_limit)
-                voice = self._vocals(chunk)
-                vocals[s:e] = voice[:, s - a : e - a].t()
-                s = e
-        accompaniment = x - vocals
-        if flat:
-            vocals = vocals.squeeze(1)
-            accompaniment = accompaniment.squeeze(1)
-        return {"strided_slice_13": vocals.contiguous(),
-                "strided_slice_23": accompaniment.contiguous()}
-
-    def forward(self, waveform: Tensor) -> Dict[str, Tensor]:
-        return self.serve(waveform)
 
 
 def build_separator(state: Dict[str, Tensor], ch: List[int]) -> UNetSeparator:
