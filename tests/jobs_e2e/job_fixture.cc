@@ -11,6 +11,7 @@
 #include "jobs/commands.h"
 #include "jobs/tool_locator.h"
 #include "jobs/trace.h"
+#include "tests/support/run_program.h"
 
 namespace jobs_e2e {
 namespace {
@@ -70,13 +71,7 @@ void JobFixture::Rebuild() {
 }
 
 std::string JobFixture::Make(const std::string& name, const std::vector<std::string>& args) {
-  const std::string path = dir_.File(name);
-  std::vector<std::string> argv{Tool("ffmpeg"), "-y", "-v", "error"};
-  argv.insert(argv.end(), args.begin(), args.end());
-  argv.push_back(path);
-  const jobs::RunResult r = jobs::RunAndWait(argv);
-  EXPECT_TRUE(r.started() && r.status.success()) << "could not make " << name;
-  return path;
+  return testing_support::MakeMedia(dir_.File(name), args);
 }
 
 int32_t JobFixture::Add(jobs::PageKind page, const std::string& path) {

@@ -5,12 +5,14 @@
 #include "separation/inference_engine/null_inference_engine.h"
 #include "separation/inference_engine/tf_inference_engine.h"
 #include "tests/support/log_capture.h"
+#include "tests/support/message_of.h"
 #include "tests/support/temp_dir.h"
 
 namespace separation {
 namespace {
 
 using testing_support::LogCapture;
+using testing_support::MessageOf;
 
 const std::string kModels = TEST_MODELS_DIR;
 
@@ -26,18 +28,6 @@ InferenceEngineParameters Params(const std::string& model, std::vector<std::stri
 Waveform Stereo(std::vector<float> samples) {
   const auto frames = static_cast<int32_t>(samples.size() / 2);
   return Waveform{frames, 2, std::move(samples)};
-}
-
-// Runs `f`, which must throw CheckFailure, and returns its message.
-template <typename F>
-std::string CheckMessageOf(F f) {
-  try {
-    f();
-  } catch (const CheckFailure& e) {
-    return e.what();
-  }
-  ADD_FAILURE() << "no CheckFailure thrown";
-  return "";
 }
 
 TEST(InferenceEngineStrategyTest, UnsupportedTypesGiveTheNullEngineAndAnErrorLine) {
@@ -138,7 +128,7 @@ TEST(TFInferenceEngineTest, LoadFailuresNameTheFolderAndTheCause) {
   };
   for (const Case& c : cases) {
     TFInferenceEngine engine(Params(c.folder, {"strided_slice_13"}));
-    const std::string message = CheckMessageOf([&] { engine.Init(); });
+    const std::string message = MessageOf<CheckFailure>([&] { engine.Init(); });
     EXPECT_EQ(message.rfind("Check failed: ret.ok() Failed to load saved model '" + c.folder + "', (Message: ", 0), 0u)
         << message;
     EXPECT_NE(message.find(c.cause), std::string::npos) << message;
@@ -151,7 +141,7 @@ TEST(TFInferenceEngineTest, LoadFailuresNameTheFolderAndTheCause) {
 TEST(TFInferenceEngineTest, RunFailuresNameTheTensorAndLeaveNoResults) {
   TFInferenceEngine unknown(Params(kModels + "/scale", {"strided_slice_13", "no_such_output"}));
   unknown.Init();
-  std::string message = CheckMessageOf([&] { unknown.Execute(Stereo({0.1f, 0.2f})); });
+  std::string message = MessageOf<CheckFailure>([&] { unknown.Execute(Stereo({0.1f, 0.2f})); });
   EXPECT_EQ(message.rfind("Check failed: ret.ok() Unable to run Session, (Message: ", 0), 0u) << message;
   EXPECT_NE(message.find("'no_such_output'"), std::string::npos) << message;
   EXPECT_TRUE(unknown.GetResults().empty());
@@ -160,12 +150,12 @@ TEST(TFInferenceEngineTest, RunFailuresNameTheTensorAndLeaveNoResults) {
   wrong_input.input_tensor_name = "audio";
   TFInferenceEngine misnamed(wrong_input);
   misnamed.Init();
-  message = CheckMessageOf([&] { misnamed.Execute(Stereo({0.1f, 0.2f})); });
+  message = MessageOf<CheckFailure>([&] { misnamed.Execute(Stereo({0.1f, 0.2f})); });
   EXPECT_NE(message.find("'audio'"), std::string::npos) << message;
 
   TFInferenceEngine refusing(Params(kModels + "/fails", {"strided_slice_13"}));
   refusing.Init();
-  message = CheckMessageOf([&] { refusing.Execute(Waveform{2, 1, {0.1f, 0.2f}}); });
+  message = MessageOf<CheckFailure>([&] { refusing.Execute(Waveform{2, 1, {0.1f, 0.2f}}); });
   EXPECT_NE(message.find("expected 2 channels"), std::string::npos) << message;
   // The engine stays usable after a refused run.
   refusing.Execute(Stereo({0.1f, 0.2f}));

@@ -8,6 +8,7 @@
 #include "separation/audio/wav_audio_adapter.h"
 #include "separation/check.h"
 #include "tests/support/log_capture.h"
+#include "tests/support/message_of.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/wav_bytes.h"
 
@@ -15,6 +16,7 @@ namespace separation {
 namespace {
 
 using testing_support::LogCapture;
+using testing_support::MessageOf;
 using testing_support::ReadFile;
 using testing_support::ReadU16;
 using testing_support::ReadU32;
@@ -22,17 +24,6 @@ using testing_support::TempDir;
 using testing_support::WriteFile;
 
 const std::string kModels = TEST_MODELS_DIR;
-
-template <typename F>
-std::string ErrorOf(F f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  ADD_FAILURE() << "nothing thrown";
-  return "";
-}
 
 TEST(WavAudioAdapterTest, LoadsWholeFilesAndReportsFailuresWithTheirCodes) {
   TempDir dir;
@@ -58,9 +49,9 @@ TEST(WavAudioAdapterTest, LoadsWholeFilesAndReportsFailuresWithTheirCodes) {
   f24.bits = 24;
   WriteFile(dir.File("24.wav"), testing_support::Riff(testing_support::Chunk("fmt ", testing_support::FmtBody(f24)) +
                                                       testing_support::Chunk("data", std::string(6, '\0'))));
-  EXPECT_EQ(ErrorOf([&] { adapter.Load(dir.File("24.wav"), 0, 0, -1); }),
+  EXPECT_EQ(MessageOf([&] { adapter.Load(dir.File("24.wav"), 0, 0, -1); }),
             "Check failed: !ret Unable to open " + dir.File("24.wav") + ", only *.wav is supported! (Returned: 3)");
-  EXPECT_EQ(ErrorOf([&] { adapter.Load(dir.File("none.wav"), 0, 0, -1); }),
+  EXPECT_EQ(MessageOf([&] { adapter.Load(dir.File("none.wav"), 0, 0, -1); }),
             "Check failed: !ret Unable to open " + dir.File("none.wav") + ", only *.wav is supported! (Returned: 1)");
   // A failed load keeps the properties of the last good one.
   EXPECT_EQ(adapter.GetProperties().nb_channels, 1);
@@ -88,7 +79,7 @@ TEST(WavAudioAdapterTest, SavesSixteenBitFilesWithTheWaveformsChannels) {
   EXPECT_EQ(ReadU32(b, 40), 0u);
   EXPECT_EQ(ReadU32(b, 24), 48000u);
 
-  EXPECT_EQ(ErrorOf([&] { adapter.Save(dir.File("no/dir.wav"), Waveform{}, 44100, "wav", 0); }),
+  EXPECT_EQ(MessageOf([&] { adapter.Save(dir.File("no/dir.wav"), Waveform{}, 44100, "wav", 0); }),
             "Check failed: !ret Unable to open " + dir.File("no/dir.wav") + "! (Returned: 1)");
 }
 
@@ -167,17 +158,17 @@ TEST_F(SeparatorTest, EmptyResultsWriteNothingAndStillSucceed) {
 }
 
 TEST_F(SeparatorTest, FailuresEndTheRunWithTheirMessages) {
-  EXPECT_EQ(ErrorOf([&] { SeparatorApp app(Options("noserve", "strided_slice_13")); }).rfind(
+  EXPECT_EQ(MessageOf([&] { SeparatorApp app(Options("noserve", "strided_slice_13")); }).rfind(
                 "Check failed: ret.ok() Failed to load saved model '" + kModels + "/noserve'", 0),
             0u);
   SeparatorOptions o = Options("scale", "strided_slice_13");
   o.input = dir_.File("absent.wav");
   SeparatorApp app(o);
-  EXPECT_EQ(ErrorOf([&] { app.Run(); }),
+  EXPECT_EQ(MessageOf([&] { app.Run(); }),
             "Check failed: !ret Unable to open " + o.input + ", only *.wav is supported! (Returned: 1)");
 
   SeparatorApp bad_name(Options("scale", "strided_slice_99"));
-  EXPECT_NE(ErrorOf([&] { bad_name.Run(); }).find("Unable to run Session"), std::string::npos);
+  EXPECT_NE(MessageOf([&] { bad_name.Run(); }).find("Unable to run Session"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir_.File("out")));
 }
 

@@ -2,6 +2,8 @@
 
 #include <sys/wait.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 
 namespace testing_support {
@@ -28,6 +30,15 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   const int status = pclose(pipe);
   r.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return r;
+}
+
+std::string MakeMedia(const std::string& path, const std::vector<std::string>& args) {
+  std::vector<std::string> argv{"-y", "-v", "error"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  argv.push_back(path);
+  const ProgramResult r = RunProgram("ffmpeg", argv);
+  EXPECT_EQ(r.exit_code, 0) << "could not make " << path << ": " << r.output;
+  return path;
 }
 
 }  // namespace testing_support

@@ -14,6 +14,10 @@ struct ProgramResult {
 // Runs a program with the arguments (each passed as it stands) and waits for it.
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args);
 
+// Makes the media file `path` with ffmpeg (`args` go before the output) and returns `path`;
+// a test failure, with ffmpeg's own words, when it cannot.
+std::string MakeMedia(const std::string& path, const std::vector<std::string>& args);
+
 }  // namespace testing_support
 
 #endif  // TESTS_SUPPORT_RUN_PROGRAM_H_

@@ -5,11 +5,10 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "jobs/child_process.h"
-#include "jobs/tool_locator.h"
 #include "jobs/trace.h"
 #include "shell/ini_file.h"
 #include "shell/paths.h"
+#include "tests/support/run_program.h"
 
 namespace ui_test {
 namespace {
@@ -76,13 +75,7 @@ UiTest::~UiTest() {
 }
 
 std::string UiTest::Make(const std::string& name, const std::vector<std::string>& args) {
-  const std::string path = dir_.File(name);
-  const char* env_path = std::getenv("PATH");
-  std::vector<std::string> argv{jobs::FindTool("ffmpeg", "", env_path ? env_path : ""), "-y", "-v", "error"};
-  argv.insert(argv.end(), args.begin(), args.end());
-  argv.push_back(path);
-  EXPECT_TRUE(jobs::RunAndWait(argv).status.success()) << name;
-  return path;
+  return testing_support::MakeMedia(dir_.File(name), args);
 }
 
 bool UiTest::WaitFor(const std::function<bool()>& done, int ms) {
