@@ -17,6 +17,7 @@ Usage:
 
 import argparse
 import glob
+import shutil
 import math
 import os
 import struct
@@ -33,6 +34,7 @@ import soundfile as sf
 SR = 44100
 SF2 = "/usr/share/sounds/sf2/FluidR3_GM.sf2"
 HYDROGEN = "/usr/share/hydrogen/data/drumkits"
+FESTIVAL = shutil.which("text2wave") is not None
 
 # Instrument pools; val takes the programs that train never sees.
 _CHORD_ALL = [p for p in list(range(0, 32)) + list(range(40, 52)) + list(range(56, 64))
@@ -501,13 +503,78 @@ def espeak_voice(rng, song, pool, notes, tmp, name):
     return out
 
 
+def vibrato(x, rng, sr):
+    """Pitch vibrato through a delay line swept at 4.5-6.5 Hz (depth up to ~0.4 semitone)."""
+    rate = float(rng.uniform(4.5, 6.5))
+    depth = float(rng.uniform(0.0, 0.025)) / (2 * math.pi * rate)  # seconds of sweep
+    t = np.arange(len(x)) / sr
+    src = (t - depth * (1 + np.sin(2 * math.pi * rate * t))) * sr
+    return np.interp(src, np.arange(len(x)), x).astype(np.float32)
+
+
+def festival_voice(rng, song, notes, tmp, name):
+    """Festival's singing mode: a diphone voice recorded from a real speaker, sung on the notes."""
+    n = int(song.seconds * SR)
+    out = np.zeros(n, np.float32)
+    ratio = float(rng.uniform(0.9, 1.35))  # resampling: other voice types, formants move too
+    phrases = []
+    cur = []
+    for nt in notes:
+        if cur and nt[0] - (cur[-1][0] + cur[-1][1]) > 0.25:
+            phrases.append(cur)
+            cur = []
+        cur.append(nt)
+    if cur:
+        phrases.append(cur)
+    for pi, ph in enumerate(phrases):
+        # The diphone synthesiser crashes outside about 100-500 Hz: move such phrases by octaves.
+        keys = [k for (_, _, k) in ph]
+        shift = 0
+        while 440.0 * 2 ** ((max(keys) + shift - 69) / 12) / ratio > 450 and shift > -36:
+            shift -= 12
+        while 440.0 * 2 ** ((min(keys) + shift - 69) / 12) / ratio < 110 and shift < 36:
+            shift += 12
+        body = []
+        for (s, d, key) in ph:
+            w = SYLLABLES[rng.integers(len(SYLLABLES))]
+            f = 440.0 * 2 ** ((key + shift - 69) / 12) / ratio
+            body.append(f'<PITCH FREQ="{f:.1f}"><DURATION SECONDS="{d * ratio:.3f}">{w}'
+                        '</DURATION></PITCH>')
+        xml = os.path.join(tmp, f"{name}_{pi}.xml")
+        wav = os.path.join(tmp, f"{name}_{pi}.wav")
+        with open(xml, "w") as fh:
+            fh.write('<?xml version="1.0"?>\n<!DOCTYPE SINGING PUBLIC "-//SINGING//DTD SINGING '
+                     'mark up//EN" "Singing.v0_1.dtd" []>\n<SINGING BPM="60">\n'
+                     + "\n".join(body) + "\n</SINGING>\n")
+        done = subprocess.run(["text2wave", "-mode", "singing", xml, "-o", wav],
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if done.returncode != 0 or not os.path.exists(wav):
+            continue  # a phrase it cannot sing stays a rest
+        x, sr = sf.read(wav, dtype="float32")
+        if x.ndim > 1:
+            x = x.mean(1)
+        x = vibrato(x, rng, sr)
+        x = sps.resample_poly(x, int(SR / 100), int(sr * ratio / 100)).astype(np.float32)
+        i = int(ph[0][0] * SR)
+        L = min(len(x), n - i)
+        if L > 0:
+            out[i : i + L] += x[:L]
+    return out
+
+
 def make_voice(rng, song, pool, tmp, name, val):
     notes = phrase_plan(rng, song)
     r = rng.random()
-    if r < 0.35:
+    # Festival's voice only in training: validation keeps voices training never heard.
+    sung = 0.0 if val or not FESTIVAL else 0.3
+    rest = 1.0 - sung
+    if r < sung:
+        v = festival_voice(rng, song, notes, tmp, name)
+        kind = "festival"
+    elif r < sung + rest * 0.35:
         v = gm_voice(rng, song, pool, notes, tmp, name)
         kind = "gm"
-    elif r < 0.75:
+    elif r < sung + rest * 0.75:
         v = formant_voice(rng, song, notes, val)
         kind = "formant"
     else:

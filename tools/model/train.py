@@ -67,6 +67,25 @@ def stft(x, window):
     return s.reshape(b, c, s.shape[1], s.shape[2]).transpose(2, 3)
 
 
+def random_eq(rng, bsz):
+    """Per-example gain curve over the STFT bins: tilt and shelves, as mastering varies.
+
+    The same curve goes on the mix and the voice, so they stay additive.
+    """
+    f = np.maximum(np.arange(um.N_BINS) * um.SAMPLE_RATE / um.N_FFT, 20.0)
+    octaves = np.log2(f / 1000.0)
+    curves = []
+    for _ in range(bsz):
+        if rng.random() < 0.5:
+            curves.append(np.ones_like(f))
+            continue
+        db = rng.uniform(-1.5, 1.5) * octaves
+        db += rng.uniform(-5, 5) / (1 + (f / rng.uniform(80, 250)) ** 2)  # low shelf
+        db += rng.uniform(-4, 4) / (1 + (rng.uniform(4000, 10000) / f) ** 2)  # high shelf
+        curves.append(10 ** (db / 20))
+    return torch.from_numpy(np.stack(curves).astype(np.float32))[:, None, None, :]
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--data", default="/tmp/sepdata/train")
@@ -116,8 +135,9 @@ def main():
                 print(f"{len(items)} items now", flush=True)
         mix, voice = batch(rng, items, args.batch, args.frames)
         with torch.no_grad():
-            xs = stft(mix, window)
-            vs = stft(voice, window)
+            eqc = random_eq(rng, args.batch)
+            xs = stft(mix, window) * eqc
+            vs = stft(voice, window) * eqc
             feat = um.features(xs)
         mask = net(feat).index_select(2, rows).unsqueeze(1)  # [B, 1, T, F]
         est = xs * mask
