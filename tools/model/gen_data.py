@@ -35,6 +35,7 @@ SR = 44100
 SF2 = "/usr/share/sounds/sf2/FluidR3_GM.sf2"
 HYDROGEN = "/usr/share/hydrogen/data/drumkits"
 FESTIVAL = shutil.which("text2wave") is not None
+SONIC_PI_OK = os.path.isdir("/usr/share/sonic-pi/samples")
 
 # Instrument pools; val takes the programs that train never sees.
 _CHORD_ALL = [p for p in list(range(0, 32)) + list(range(40, 52)) + list(range(56, 64))
@@ -314,6 +315,60 @@ def hydrogen_drums(rng, song, kits, n):
         out[0, i : i + seg.shape[1]] += seg[0] * (1 - p)
         out[1, i : i + seg.shape[1]] += seg[1] * (1 + p)
     return out * 0.5
+
+
+
+# Recorded (CC0) loops and guitar chords from sonic-pi-samples, for training only.
+SONIC_PI = "/usr/share/sonic-pi/samples"  # also SONIC_PI_OK above
+LOOPS = ["loop_amen", "loop_amen_full", "loop_breakbeat", "loop_compus", "loop_tabla",
+         "loop_safari", "loop_mika", "loop_garzul", "loop_industrial"]
+GUITARS = {"guit_em9": 4, "guit_e_fifths": 4, "guit_e_slide": 4, "guit_harmonics": 4}  # root: E
+_SAMPLE_CACHE = {}
+
+
+def sonic_pi(name):
+    if name not in _SAMPLE_CACHE:
+        x, sr = sf.read(os.path.join(SONIC_PI, name + ".flac"), dtype="float32", always_2d=True)
+        x = x.T
+        if x.shape[0] == 1:
+            x = np.repeat(x, 2, 0)
+        _SAMPLE_CACHE[name] = x[:2] if sr == SR else sps.resample_poly(x[:2], SR, sr, axis=1)
+    return _SAMPLE_CACHE[name]
+
+
+def resample_ratio(x, ratio):
+    """Plays x `ratio` times faster (and higher)."""
+    up = 1000
+    return sps.resample_poly(x, up, int(round(up * ratio)), axis=1).astype(np.float32)
+
+
+def recorded_layers(rng, song, n):
+    """A real drum or percussion loop and/or strummed guitar chords on the song's bars."""
+    out = np.zeros((2, n), np.float32)
+    if rng.random() < 0.7:
+        loop = resample_ratio(sonic_pi(str(rng.choice(LOOPS))), float(rng.uniform(0.85, 1.2)))
+        reps = int(math.ceil(n / loop.shape[1]))
+        layer = np.tile(loop, (1, reps))[:, :n]
+        p = float(rng.uniform(-0.3, 0.3))
+        out += layer * np.array([[1 - p], [1 + p]], np.float32)
+    if rng.random() < 0.6:
+        name = str(rng.choice(list(GUITARS)))
+        p = float(rng.uniform(-0.8, 0.8))
+        bar_len = 4 * song.beat
+        every = float(rng.choice([0.5, 1.0])) * bar_len
+        t = 0.0
+        while t < song.seconds:
+            bar = int(t / bar_len)
+            root = song.chord_notes(bar, 4)[0]
+            semis = (root - GUITARS[name] + 6) % 12 - 6
+            g = resample_ratio(sonic_pi(name), 2 ** (semis / 12))
+            i = int(t * SR)
+            seg = g[:, : min(g.shape[1], n - i, int(every * SR * 1.5))]
+            fade = np.minimum(1.0, np.linspace(8.0, 0.0, seg.shape[1]))  # no clicks when cut
+            out[0, i : i + seg.shape[1]] += seg[0] * fade * (1 - p)
+            out[1, i : i + seg.shape[1]] += seg[1] * fade * (1 + p)
+            t += every
+    return out
 
 
 # ---------------------------------------------------------------- voices
@@ -664,6 +719,10 @@ def make_item(args):
         acc = render(m, seconds, tmp, "acc", fx=True)
         if use_hydrogen:
             acc = acc + hydrogen_drums(rng, song, kits, n) * float(rng.uniform(0.5, 1.5))
+        if not val and SONIC_PI_OK and rng.random() < 0.4:
+            rec = recorded_layers(rng, song, n)
+            level = np.sqrt((acc ** 2).mean()) / (np.sqrt((rec ** 2).mean()) + 1e-9)
+            acc = acc + rec * level * 10 ** (rng.uniform(-6, 3) / 20)
         acc = compress(acc, rng, float(rng.uniform(0.0, 0.8)))
         if rng.random() < 0.06:  # instrumental passages exist: no voice at all
             voc = np.zeros((2, n), np.float32)
