@@ -517,14 +517,8 @@ SYLLABLES = ["la", "na", "da", "ma", "lo", "no", "do", "mi", "ni", "li", "ba", "
              "go", "home", "sun", "rain", "dream", "time", "way", "light", "stay", "fly", "away"]
 
 
-def espeak_voice(rng, song, pool, notes, tmp, name):
-    n = int(song.seconds * SR)
-    out = np.zeros(n, np.float32)
-    lang = str(rng.choice(pool["espeak"]))
-    var = str(rng.choice(pool["variants"]))
-    speed = int(rng.integers(80, 160))
-    base = int(rng.integers(20, 80))
-    # Group notes back into phrases: one espeak line per phrase.
+def group_phrases(notes):
+    """Notes back into phrases: a gap of more than 0.25 s starts a new one."""
     phrases = []
     cur = []
     for nt in notes:
@@ -534,6 +528,25 @@ def espeak_voice(rng, song, pool, notes, tmp, name):
         cur.append(nt)
     if cur:
         phrases.append(cur)
+    return phrases
+
+
+def add_at(out, x, start):
+    """Mixes x into out from `start` seconds, cut at the end of out."""
+    i = int(start * SR)
+    L = min(len(x), len(out) - i)
+    if L > 0:
+        out[i : i + L] += x[:L]
+
+
+def espeak_voice(rng, song, pool, notes, tmp, name):
+    n = int(song.seconds * SR)
+    out = np.zeros(n, np.float32)
+    lang = str(rng.choice(pool["espeak"]))
+    var = str(rng.choice(pool["variants"]))
+    speed = int(rng.integers(80, 160))
+    base = int(rng.integers(20, 80))
+    phrases = group_phrases(notes)  # one espeak line per phrase
     for pi, ph in enumerate(phrases):
         words = []
         for (_, _, key) in ph:
@@ -551,10 +564,7 @@ def espeak_voice(rng, song, pool, notes, tmp, name):
         # Resampling by a random ratio shifts pitch and formants: more voice types.
         ratio = float(rng.uniform(0.85, 1.2))
         x = sps.resample_poly(x, int(SR / 100), int(sr * ratio / 100)).astype(np.float32)
-        i = int(ph[0][0] * SR)
-        L = min(len(x), n - i)
-        if L > 0:
-            out[i : i + L] += x[:L]
+        add_at(out, x, ph[0][0])
     return out
 
 
@@ -572,15 +582,7 @@ def festival_voice(rng, song, notes, tmp, name):
     n = int(song.seconds * SR)
     out = np.zeros(n, np.float32)
     ratio = float(rng.uniform(0.9, 1.35))  # resampling: other voice types, formants move too
-    phrases = []
-    cur = []
-    for nt in notes:
-        if cur and nt[0] - (cur[-1][0] + cur[-1][1]) > 0.25:
-            phrases.append(cur)
-            cur = []
-        cur.append(nt)
-    if cur:
-        phrases.append(cur)
+    phrases = group_phrases(notes)
     for pi, ph in enumerate(phrases):
         # The diphone synthesiser crashes outside about 100-500 Hz: move such phrases by octaves.
         keys = [k for (_, _, k) in ph]
@@ -610,10 +612,7 @@ def festival_voice(rng, song, notes, tmp, name):
             x = x.mean(1)
         x = vibrato(x, rng, sr)
         x = sps.resample_poly(x, int(SR / 100), int(sr * ratio / 100)).astype(np.float32)
-        i = int(ph[0][0] * SR)
-        L = min(len(x), n - i)
-        if L > 0:
-            out[i : i + L] += x[:L]
+        add_at(out, x, ph[0][0])
     return out
 
 
