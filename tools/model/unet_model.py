@@ -1,7 +1,7 @@
 """Small U-Net vocal-mask separator, shared by train.py and export_model.py.
 
 Needs only torch (the build exports with python3-torch alone).
-STFT 2048/512 (Hann); the 1025 bins are compressed to 256 rows: full resolution
+STFT 2048/512 (Hann); the 1025 bins are compressed to 288 rows: full resolution
 below 4.1 kHz, 4-bin bands to 9.6 kHz, 18-bin bands above. Per row, 9 features:
 log power of left, right, mid and side, level similarity 2Re(L R*)/(|L|^2+|R|^2),
 coherence |L R*|/(|L||R|) over 3 frames, cosine of the phase difference,
