@@ -37,24 +37,29 @@ std::string ExitText(const ExitStatus& status) {
                          : "exited with status " + std::to_string(status.code);
 }
 
-bool Exists(const std::string& path) {
-  std::error_code ec;
-  return fs::exists(path, ec);
-}
-
 void RemoveQuietly(const std::string& path) {
   std::error_code ec;
   if (!path.empty()) fs::remove(path, ec);
 }
 
-// Runs a tool for a worker; the empty string when it ran well, else why not.
-std::string RunStep(const std::string& what, const std::vector<std::string>& argv, CancelToken& token) {
+// Runs a tool that writes `output` for a worker; the empty string when it ran well, else why
+// not. After a failure, a partial file of this run goes; an earlier file of that name stays.
+std::string RunStep(const std::string& what, const std::vector<std::string>& argv, CancelToken& token,
+                    const std::string& output) {
+  std::error_code ec;
+  const bool existed = fs::exists(output, ec);
   const RunResult result = RunCancellable(argv, token);
-  if (token.cancelled()) return what + " was cancelled";
-  if (!result.started()) return what + " could not be started: " + result.error;
-  Trace("dwExitCode: " + std::to_string(result.status.code));
-  if (!result.status.success()) return what + " failed: " + argv.front() + " " + ExitText(result.status);
-  return "";
+  std::string failure;
+  if (token.cancelled()) {
+    failure = what + " was cancelled";
+  } else if (!result.started()) {
+    failure = what + " could not be started: " + result.error;
+  } else {
+    Trace("dwExitCode: " + std::to_string(result.status.code));
+    if (!result.status.success()) failure = what + " failed: " + argv.front() + " " + ExitText(result.status);
+  }
+  if (!failure.empty() && !existed) RemoveQuietly(output);
+  return failure;
 }
 
 // Converts a WAV result when the format asks for it. Returns the final file, or sets `cause`;
@@ -67,11 +72,9 @@ std::string ConvertResult(const WorkerJob& job, const JobEnvironment& env, const
     *cause = "ffmpeg was not found beside the program or on PATH; the WAV result stays at " + wav;
     return "";
   }
-  const bool output_existed = Exists(output);
   const std::string failure = RunStep("the conversion to " + job.format, ConversionCommand(ffmpeg, wav, output),
-                                      *job.token);
+                                      *job.token, output);
   if (!failure.empty()) {
-    if (!output_existed) RemoveQuietly(output);
     *cause = failure + "; the WAV result stays at " + wav;
     return "";
   }
@@ -200,13 +203,8 @@ void StretchWorker(const WorkerJob& job, const JobEnvironment& env) {
                                             ? PitchCommand(soundstretch, job.temp_wav, stem_wav, job.semitones)
                                             : TempoCommand(soundstretch, job.temp_wav, stem_wav, job.tempo);
   Trace("cmdline:" + JoinArgs(argv));
-  const bool stem_existed = Exists(stem_wav);
-  const std::string failure = RunStep("soundstretch", argv, *job.token);
-  if (!failure.empty()) {
-    // Only a partial file of this run goes; an earlier result of that name stays.
-    if (!stem_existed) RemoveQuietly(stem_wav);
-    return EndWorker(job, failure, "");
-  }
+  const std::string failure = RunStep("soundstretch", argv, *job.token, stem_wav);
+  if (!failure.empty()) return EndWorker(job, failure, "");
   PostProgress(*job.owner, job.page, job.item, 90);
   std::string cause;
   const std::string result = ConvertResult(job, env, stem_wav, output, &cause);
