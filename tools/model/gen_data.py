@@ -35,7 +35,8 @@ SR = 44100
 SF2 = "/usr/share/sounds/sf2/FluidR3_GM.sf2"
 HYDROGEN = "/usr/share/hydrogen/data/drumkits"
 FESTIVAL = shutil.which("text2wave") is not None
-SONIC_PI_OK = os.path.isdir("/usr/share/sonic-pi/samples")
+SONIC_PI = "/usr/share/sonic-pi/samples"  # recorded CC0 loops and guitar chords
+SONIC_PI_OK = os.path.isdir(SONIC_PI)
 
 # Instrument pools; val takes the programs that train never sees.
 _CHORD_ALL = [p for p in list(range(0, 32)) + list(range(40, 52)) + list(range(56, 64))
@@ -319,7 +320,6 @@ def hydrogen_drums(rng, song, kits, n):
 
 
 # Recorded (CC0) loops and guitar chords from sonic-pi-samples, for training only.
-SONIC_PI = "/usr/share/sonic-pi/samples"  # also SONIC_PI_OK above
 LOOPS = ["loop_amen", "loop_amen_full", "loop_breakbeat", "loop_compus", "loop_tabla",
          "loop_safari", "loop_mika", "loop_garzul", "loop_industrial"]
 GUITARS = {"guit_em9": 4, "guit_e_fifths": 4, "guit_e_slide": 4, "guit_harmonics": 4}  # root: E

@@ -25,10 +25,9 @@ import unet_model as um  # noqa: E402
 CHANNELS = [8, 16, 32, 48, 64]
 
 
-def load(data_dir):
-    files = [f for f in sorted(glob.glob(os.path.join(data_dir, "*.npy"))) if ".tmp" not in f]
-    items = [np.load(f) for f in files]
-    return items
+def item_files(data_dir):
+    """The finished items (gen_data.py writes each to a .tmp file first)."""
+    return [f for f in sorted(glob.glob(os.path.join(data_dir, "*.npy"))) if ".tmp" not in f]
 
 
 def batch(rng, items, bsz, frames):
@@ -103,7 +102,7 @@ def main():
     torch.manual_seed(args.seed)
     rng = np.random.default_rng(args.seed)
     t_load = time.time()
-    items = load(args.data)
+    items = [np.load(f) for f in item_files(args.data)]
     print(f"{len(items)} items loaded in {time.time() - t_load:.0f}s", flush=True)
     net = um.VocalUNet(CHANNELS)
     print("parameters:", sum(p.numel() for p in net.parameters()), flush=True)
@@ -128,9 +127,8 @@ def main():
             gp["lr"] = lr
         if step % 150 == 0 and step > 0:
             # gen_data.py may still be writing items: pick up the new ones.
-            known = len(items)
-            files = [f for f in sorted(glob.glob(os.path.join(args.data, "*.npy"))) if ".tmp" not in f]
-            if len(files) > known:
+            files = item_files(args.data)
+            if len(files) > len(items):
                 items = [np.load(f) for f in files]
                 print(f"{len(items)} items now", flush=True)
         mix, voice = batch(rng, items, args.batch, args.frames)
