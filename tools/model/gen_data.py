@@ -25,6 +25,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import zipfile
 from multiprocessing import Pool
 
 import numpy as np
@@ -37,6 +38,19 @@ HYDROGEN = "/usr/share/hydrogen/data/drumkits"
 FESTIVAL = shutil.which("text2wave") is not None
 SONIC_PI = "/usr/share/sonic-pi/samples"  # recorded CC0 loops and guitar chords
 SONIC_PI_OK = os.path.isdir(SONIC_PI)
+FESTIVAL_VOICES_DIR = "/usr/share/festival/voices"
+# Diphone voices recorded from real speakers (female ones marked) that follow singing pitches.
+# "valrec" keeps two speakers that training never hears.
+FESTIVAL_VOICES = {
+    "train": [("kal_diphone", False), ("lp_diphone", True), ("czech_dita", True)],
+    "valrec": [("ked_diphone", False), ("suo_fi_lj_diphone", True)],
+}
+# Recorded instrumental game soundtracks; "valrec" holds out a whole package.
+MUSIC_SOURCES = {
+    "train": ["/usr/share/games/nexuiz/data/music.pk3", "/usr/share/games/warzone2100/music"],
+    "valrec": ["/usr/share/games/singularity/music"],
+}
+MUSIC_EXTS = (".ogg", ".opus")
 
 # Instrument pools; val takes the programs that train never sees.
 _CHORD_ALL = [p for p in list(range(0, 32)) + list(range(40, 52)) + list(range(56, 64))
@@ -62,6 +76,7 @@ POOLS = {
         "variants": ["m5", "m7", "f4", "f5", "klatt3", "Andy"],
     },
 }
+POOLS["valrec"] = POOLS["val"]
 MAJOR = [0, 2, 4, 5, 7, 9, 11]
 MINOR = [0, 2, 3, 5, 7, 8, 10]
 PROGRESSIONS = [[0, 4, 5, 3], [0, 5, 3, 4], [0, 3, 4, 4], [5, 3, 0, 4], [0, 3, 0, 4],
@@ -371,6 +386,58 @@ def recorded_layers(rng, song, n):
     return out
 
 
+def music_tracks(split, cache):
+    """Decodes the split's soundtracks once into 44.1 kHz stereo WAV files under `cache`."""
+    tracks = []
+    for src in MUSIC_SOURCES.get(split, []):
+        if src.endswith(".pk3"):  # a zip archive
+            if not os.path.isfile(src):
+                continue
+            with zipfile.ZipFile(src) as z:
+                members = [m for m in sorted(z.namelist()) if m.endswith(MUSIC_EXTS)]
+                for m in members:
+                    out = os.path.join(cache, split, os.path.basename(src) + "_"
+                                       + os.path.splitext(os.path.basename(m))[0] + ".wav")
+                    if not os.path.exists(out):
+                        decode(z.read(m), out)
+                    tracks.append(out)
+        else:
+            for f in sorted(glob.glob(os.path.join(src, "**", "*"), recursive=True)):
+                if f.endswith(MUSIC_EXTS):
+                    rel = os.path.relpath(f, src).replace(os.sep, "_").replace(" ", "_")
+                    out = os.path.join(cache, split, os.path.splitext(rel)[0] + ".wav")
+                    if not os.path.exists(out):
+                        with open(f, "rb") as fh:
+                            decode(fh.read(), out)
+                    tracks.append(out)
+    # Jingles are too short to cut excerpts from.
+    return [t for t in tracks if os.path.exists(t) and sf.info(t).frames > 30 * SR]
+
+
+def decode(data, out):
+    os.makedirs(os.path.dirname(out), exist_ok=True)
+    subprocess.run(["ffmpeg", "-v", "error", "-y", "-i", "pipe:0", "-ac", "2", "-ar", str(SR),
+                    "-c:a", "pcm_s16le", "-f", "wav", out + ".tmp"], input=data, check=True)
+    os.replace(out + ".tmp", out)
+
+
+def recorded_music(rng, tracks, n):
+    """An excerpt of a recorded instrumental track, skipping near-silent passages."""
+    best = None
+    for _ in range(6):
+        path = tracks[rng.integers(len(tracks))]
+        frames = sf.info(path).frames
+        start = int(rng.integers(0, frames - n)) if frames > n else 0
+        x, _ = sf.read(path, start=start, frames=n, dtype="float32", always_2d=True)
+        x = fit(x.T, n)
+        rms = float(np.sqrt((x ** 2).mean()))
+        if best is None or rms > best[0]:
+            best = (rms, x)
+        if rms > 0.03:
+            break
+    return best[1]
+
+
 # ---------------------------------------------------------------- voices
 def phrase_plan(rng, song):
     """Sung notes as (start, duration, MIDI key) grouped into phrases with rests."""
@@ -577,11 +644,21 @@ def vibrato(x, rng, sr):
     return np.interp(src, np.arange(len(x)), x).astype(np.float32)
 
 
-def festival_voice(rng, song, notes, tmp, name):
+def festival_voices(split):
+    """The installed Festival voices of a split, as (name, female) pairs."""
+    if not FESTIVAL:
+        return []
+    return [(v, f) for (v, f) in FESTIVAL_VOICES.get(split, [])
+            if glob.glob(os.path.join(FESTIVAL_VOICES_DIR, "*", v))]
+
+
+def festival_voice(rng, song, notes, tmp, name, voice):
     """Festival's singing mode: a diphone voice recorded from a real speaker, sung on the notes."""
     n = int(song.seconds * SR)
     out = np.zeros(n, np.float32)
-    ratio = float(rng.uniform(0.9, 1.35))  # resampling: other voice types, formants move too
+    speaker, female = voice
+    # Resampling gives other voice types (formants move too); less of it for female speakers.
+    ratio = float(rng.uniform(0.85, 1.15) if female else rng.uniform(0.9, 1.35))
     phrases = group_phrases(notes)
     for pi, ph in enumerate(phrases):
         # The diphone synthesiser crashes outside about 100-500 Hz: move such phrases by octaves.
@@ -603,7 +680,8 @@ def festival_voice(rng, song, notes, tmp, name):
             fh.write('<?xml version="1.0"?>\n<!DOCTYPE SINGING PUBLIC "-//SINGING//DTD SINGING '
                      'mark up//EN" "Singing.v0_1.dtd" []>\n<SINGING BPM="60">\n'
                      + "\n".join(body) + "\n</SINGING>\n")
-        done = subprocess.run(["text2wave", "-mode", "singing", xml, "-o", wav],
+        done = subprocess.run(["text2wave", "-eval", f"(voice_{speaker})", "-mode", "singing",
+                               xml, "-o", wav],
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         if done.returncode != 0 or not os.path.exists(wav):
             continue  # a phrase it cannot sing stays a rest
@@ -616,14 +694,19 @@ def festival_voice(rng, song, notes, tmp, name):
     return out
 
 
-def make_voice(rng, song, pool, tmp, name, val):
+def make_voice(rng, song, pool, tmp, name, split):
+    """A lead voice; returns (mono voice, notes, kind, Festival speaker or None)."""
+    val = split != "train"
     notes = phrase_plan(rng, song)
     r = rng.random()
-    # Festival's voice only in training: validation keeps voices training never heard.
-    sung = 0.0 if val or not FESTIVAL else 0.3
+    # Festival's speakers differ per split; "val" has none of them.
+    voices = festival_voices(split)
+    sung = {"train": 0.45, "valrec": 0.6}.get(split, 0.0) if voices else 0.0
     rest = 1.0 - sung
+    speaker = None
     if r < sung:
-        v = festival_voice(rng, song, notes, tmp, name)
+        speaker = voices[rng.integers(len(voices))]
+        v = festival_voice(rng, song, notes, tmp, name, speaker)
         kind = "festival"
     elif r < sung + rest * 0.35:
         v = gm_voice(rng, song, pool, notes, tmp, name)
@@ -634,7 +717,7 @@ def make_voice(rng, song, pool, tmp, name, val):
     else:
         v = espeak_voice(rng, song, pool, notes, tmp, name)
         kind = "espeak"
-    return v, notes, kind
+    return v, notes, kind, speaker
 
 
 # ---------------------------------------------------------------- mixing
@@ -699,14 +782,14 @@ def mix_voice(rng, v, song, val):
 
 
 def make_item(args):
-    idx, split, seconds, out_dir, seed = args
+    idx, split, seconds, out_dir, seed, tracks = args
     path = os.path.join(out_dir, f"{idx:05d}.npy")
     if os.path.exists(path):
         return path, 0.0
     t0 = time.time()
     rng = np.random.default_rng([seed, idx, 0 if split == "train" else 1])
     pool = POOLS[split]
-    val = split == "val"
+    val = split != "train"
     kits = sorted(glob.glob(os.path.join(HYDROGEN, "*")))
     kits = kits[:10] if not val else kits[10:]
     n = int(seconds * SR)
@@ -723,18 +806,28 @@ def make_item(args):
             level = np.sqrt((acc ** 2).mean()) / (np.sqrt((rec ** 2).mean()) + 1e-9)
             acc = acc + rec * level * 10 ** (rng.uniform(-6, 3) / 20)
         acc = compress(acc, rng, float(rng.uniform(0.0, 0.8)))
+        # A recorded, already mastered track: alone, or over the rendered one.
+        if tracks and rng.random() < (0.35 if split == "train" else 1.0):
+            rec = recorded_music(rng, tracks, n)
+            if rng.random() < 0.6:
+                acc = rec
+            else:
+                level = np.sqrt((acc ** 2).mean()) / (np.sqrt((rec ** 2).mean()) + 1e-9)
+                acc = acc * level * 10 ** (rng.uniform(-9, 0) / 20) + rec
         if rng.random() < 0.06:  # instrumental passages exist: no voice at all
             voc = np.zeros((2, n), np.float32)
             kind = "none"
         else:
-            v, notes, kind = make_voice(rng, song, pool, tmp, "voc", val)
+            v, notes, kind, speaker = make_voice(rng, song, pool, tmp, "voc", split)
             v = v / (np.sqrt((v ** 2).mean()) + 1e-9)
             voc = mix_voice(rng, v, song, val)
             if rng.random() < 0.33:  # harmony or double track, slightly off centre
                 shift = int(rng.choice([0, 3, 4, 7, -5, 12]))
                 notes2 = [(s + float(rng.uniform(0, 0.03)), d, k + shift) for (s, d, k) in notes]
                 r = rng.random()
-                if r < 0.5:
+                if speaker is not None and r < 0.6:  # the same singer again
+                    v2 = festival_voice(rng, song, notes2, tmp, "voc2", speaker)
+                elif r < 0.5:
                     v2 = formant_voice(rng, song, notes2, val)
                 else:
                     v2 = gm_voice(rng, song, pool, notes2, tmp, "voc2")
@@ -760,16 +853,22 @@ def make_item(args):
 
 def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    ap.add_argument("--split", choices=["train", "val"], required=True)
+    ap.add_argument("--split", choices=["train", "val", "valrec"], required=True)
     ap.add_argument("--count", type=int, required=True)
     ap.add_argument("--seconds", type=float, default=12.0)
     ap.add_argument("--out", required=True)
     ap.add_argument("--seed", type=int, default=None)
     ap.add_argument("--workers", type=int, default=2)
+    ap.add_argument("--music-cache", default="/tmp/sepdata/music",
+                    help="where the soundtracks are decoded once")
     args = ap.parse_args()
-    seed = args.seed if args.seed is not None else (1 if args.split == "train" else 1001)
+    seed = args.seed if args.seed is not None else {"train": 1, "val": 1001, "valrec": 2001}[args.split]
     os.makedirs(args.out, exist_ok=True)
-    jobs = [(i, args.split, args.seconds, args.out, seed) for i in range(args.count)]
+    tracks = music_tracks(args.split, args.music_cache)
+    if args.split == "valrec" and not tracks:
+        sys.exit("gen_data.py: valrec needs singularity-music (scripts/bootstrap --model-training)")
+    print(f"{len(tracks)} recorded tracks", flush=True)
+    jobs = [(i, args.split, args.seconds, args.out, seed, tracks) for i in range(args.count)]
     t0 = time.time()
     with Pool(args.workers) as pool:
         for k, (p, dt) in enumerate(pool.imap_unordered(make_item, jobs)):
