@@ -20,6 +20,7 @@ import glob
 import shutil
 import math
 import os
+import pathlib
 import struct
 import subprocess
 import sys
@@ -386,32 +387,38 @@ def recorded_layers(rng, song, n):
     return out
 
 
-def music_tracks(split, cache):
-    """Decodes the split's soundtracks once into 44.1 kHz stereo WAV files under `cache`."""
-    tracks = []
+def soundtrack_files(split):
+    """(cache name, reader of the encoded bytes) for every soundtrack file of the split."""
     for src in MUSIC_SOURCES.get(split, []):
         if src.endswith(".pk3"):  # a zip archive
             if not os.path.isfile(src):
                 continue
             with zipfile.ZipFile(src) as z:
-                members = [m for m in sorted(z.namelist()) if m.endswith(MUSIC_EXTS)]
-                for m in members:
-                    out = os.path.join(cache, split, os.path.basename(src) + "_"
-                                       + os.path.splitext(os.path.basename(m))[0] + ".wav")
-                    if not os.path.exists(out):
-                        decode(z.read(m), out)
-                    tracks.append(out)
+                for m in sorted(z.namelist()):
+                    if m.endswith(MUSIC_EXTS):
+                        name = os.path.basename(src) + "_" + os.path.basename(m)
+                        yield name, lambda m=m: z.read(m)
         else:
             for f in sorted(glob.glob(os.path.join(src, "**", "*"), recursive=True)):
                 if f.endswith(MUSIC_EXTS):
-                    rel = os.path.relpath(f, src).replace(os.sep, "_").replace(" ", "_")
-                    out = os.path.join(cache, split, os.path.splitext(rel)[0] + ".wav")
-                    if not os.path.exists(out):
-                        with open(f, "rb") as fh:
-                            decode(fh.read(), out)
-                    tracks.append(out)
-    # Jingles are too short to cut excerpts from.
-    return [t for t in tracks if os.path.exists(t) and sf.info(t).frames > 30 * SR]
+                    name = os.path.relpath(f, src).replace(os.sep, "_").replace(" ", "_")
+                    yield name, lambda f=f: pathlib.Path(f).read_bytes()
+
+
+def music_tracks(split, cache):
+    """Decodes the split's soundtracks once into 44.1 kHz stereo WAV files under `cache`.
+
+    Returns (path, frames) of each track long enough to cut excerpts from (not jingles).
+    """
+    tracks = []
+    for name, read in soundtrack_files(split):
+        out = os.path.join(cache, split, os.path.splitext(name)[0] + ".wav")
+        if not os.path.exists(out):
+            decode(read(), out)
+        frames = sf.info(out).frames
+        if frames > 30 * SR:
+            tracks.append((out, frames))
+    return tracks
 
 
 def decode(data, out):
@@ -421,12 +428,17 @@ def decode(data, out):
     os.replace(out + ".tmp", out)
 
 
+def layer_over(base, layer, db):
+    """`base` plus `layer` brought to base's RMS level, then by `db`."""
+    level = np.sqrt((base ** 2).mean()) / (np.sqrt((layer ** 2).mean()) + 1e-9)
+    return base + layer * level * 10 ** (db / 20)
+
+
 def recorded_music(rng, tracks, n):
     """An excerpt of a recorded instrumental track, skipping near-silent passages."""
     best = None
     for _ in range(6):
-        path = tracks[rng.integers(len(tracks))]
-        frames = sf.info(path).frames
+        path, frames = tracks[rng.integers(len(tracks))]
         start = int(rng.integers(0, frames - n)) if frames > n else 0
         x, _ = sf.read(path, start=start, frames=n, dtype="float32", always_2d=True)
         x = fit(x.T, n)
@@ -802,18 +814,12 @@ def make_item(args):
         if use_hydrogen:
             acc = acc + hydrogen_drums(rng, song, kits, n) * float(rng.uniform(0.5, 1.5))
         if not val and SONIC_PI_OK and rng.random() < 0.4:
-            rec = recorded_layers(rng, song, n)
-            level = np.sqrt((acc ** 2).mean()) / (np.sqrt((rec ** 2).mean()) + 1e-9)
-            acc = acc + rec * level * 10 ** (rng.uniform(-6, 3) / 20)
+            acc = layer_over(acc, recorded_layers(rng, song, n), rng.uniform(-6, 3))
         acc = compress(acc, rng, float(rng.uniform(0.0, 0.8)))
         # A recorded, already mastered track: alone, or over the rendered one.
         if tracks and rng.random() < (0.35 if split == "train" else 1.0):
             rec = recorded_music(rng, tracks, n)
-            if rng.random() < 0.6:
-                acc = rec
-            else:
-                level = np.sqrt((acc ** 2).mean()) / (np.sqrt((rec ** 2).mean()) + 1e-9)
-                acc = acc * level * 10 ** (rng.uniform(-9, 0) / 20) + rec
+            acc = rec if rng.random() < 0.6 else layer_over(rec, acc, rng.uniform(-9, 0))
         if rng.random() < 0.06:  # instrumental passages exist: no voice at all
             voc = np.zeros((2, n), np.float32)
             kind = "none"
