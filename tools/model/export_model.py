@@ -182,7 +182,8 @@ WEIGHTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "weights", "v
 def trained_module(weights: str) -> torch.jit.ScriptModule:
     import unet_model
     ckpt = torch.load(weights, map_location="cpu")
-    return torch.jit.script(unet_model.build_separator(ckpt["state"], ckpt["channels"]))
+    return torch.jit.script(unet_model.build_separator(ckpt["state"], ckpt["channels"],
+                                                       ckpt.get("context", [])))
 
 
 def main() -> None:

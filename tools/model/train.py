@@ -97,6 +97,10 @@ def main():
     ap.add_argument("--seed", type=int, default=0)
     ap.add_argument("--threads", type=int, default=2)
     ap.add_argument("--init", default=None, help="checkpoint to start from")
+    ap.add_argument("--context", default="",
+                    help="dilations of the time context at the bottleneck, e.g. 1,2,4,8")
+    ap.add_argument("--keep-every", type=int, default=0,
+                    help="also keep a copy of the weights every N steps (OUT.stepN)")
     args = ap.parse_args()
     torch.set_num_threads(args.threads)
     torch.manual_seed(args.seed)
@@ -104,10 +108,16 @@ def main():
     t_load = time.time()
     items = [np.load(f) for f in item_files(args.data)]
     print(f"{len(items)} items loaded in {time.time() - t_load:.0f}s", flush=True)
-    net = um.VocalUNet(CHANNELS)
+    context = [int(d) for d in args.context.split(",") if d]
+    net = um.VocalUNet(CHANNELS, context)
     print("parameters:", sum(p.numel() for p in net.parameters()), flush=True)
     if args.init:
-        net.load_state_dict(torch.load(args.init)["state"])
+        # A checkpoint without the time context loads into a network with one: the context
+        # starts as the identity.
+        missing = net.load_state_dict(torch.load(args.init)["state"], strict=False)
+        unknown = [k for k in missing.missing_keys if not k.startswith("ctx.")]
+        if unknown or missing.unexpected_keys:
+            sys.exit(f"train.py: {args.init} does not fit: {unknown + missing.unexpected_keys}")
         print("started from", args.init, flush=True)
     opt = torch.optim.Adam(net.parameters(), lr=args.lr)
     window = torch.hann_window(um.N_FFT, periodic=True)
@@ -158,17 +168,20 @@ def main():
             print(f"step {step} loss {avg:.4f} lr {lr:.2e} elapsed {time.time() - t0:.0f}s",
                   flush=True)
         if step % 100 == 0:
-            save(net, args.out, step, time.time() - t0)
-    save(net, args.out, step, time.time() - t0)
+            save(net, context, args.out, step, time.time() - t0)
+        if args.keep_every and step % args.keep_every == 0:
+            save(net, context, f"{args.out}.step{step}", step, time.time() - t0)
+    save(net, context, args.out, step, time.time() - t0)
     print(f"done: {step} steps in {time.time() - t0:.0f}s", flush=True)
 
 
-def save(net, path, step, seconds):
+def save(net, context, path, step, seconds):
     state = {k: v.detach().clone() for k, v in net.state_dict().items()}
     if not all(bool(torch.isfinite(v.float()).all()) for v in state.values()):
         print(f"step {step}: non-finite weights, not saved", flush=True)
         return
-    torch.save({"channels": CHANNELS, "state": state, "steps": step, "seconds": seconds},
+    torch.save({"channels": CHANNELS, "context": context, "state": state, "steps": step,
+                "seconds": seconds},
                path + ".tmp")
     os.replace(path + ".tmp", path)
 

@@ -88,20 +88,46 @@ def features(bins: Tensor) -> Tensor:
 
 
 class Block(nn.Module):
-    def __init__(self, cin: int, cout: int, stride: int = 1) -> None:
+    def __init__(self, cin: int, cout: int, stride: int = 1, dilation: int = 1) -> None:
         super().__init__()
-        self.conv = nn.Conv2d(cin, cout, 3, stride, 1)
+        # Dilation runs along time only: rows are frequency bands of unequal width.
+        self.conv = nn.Conv2d(cin, cout, 3, stride, (dilation, 1), (dilation, 1))
         self.norm = nn.BatchNorm2d(cout)
 
     def forward(self, x: Tensor) -> Tensor:
         return F.leaky_relu(self.norm(self.conv(x)), 0.1)
 
 
+class TimeContext(nn.Module):
+    """Residual dilated convolutions along time at the coarsest level: seconds of context
+    for little cost. Each layer's last convolution starts at zero, so weights trained
+    without the context load and behave unchanged."""
+
+    def __init__(self, ch: int, hidden: int, dilations: List[int]) -> None:
+        super().__init__()
+        self.layers = nn.ModuleList([nn.Sequential(Block(ch, hidden, 1, d), nn.Conv2d(hidden, ch, 1))
+                                     for d in dilations])
+        for layer in self.layers:
+            nn.init.zeros_(layer[1].weight)
+            nn.init.zeros_(layer[1].bias)
+
+    def forward(self, h: Tensor) -> Tensor:
+        for layer in self.layers:
+            h = h + layer(h)
+        return h
+
+
+def context_frames(dilations: List[int]) -> int:
+    """Frames of full resolution that the time context adds on each side."""
+    return DOWN * sum(dilations)
+
+
 class VocalUNet(nn.Module):
     """Convolutions and nearest upsampling only (no transposed convolutions: slow in libtorch)."""
 
-    def __init__(self, ch: List[int] = [16, 24, 32, 48, 64]) -> None:
+    def __init__(self, ch: List[int] = [16, 24, 32, 48, 64], context: List[int] = []) -> None:
         super().__init__()
+        self.ctx = TimeContext(ch[4], 2 * ch[4], context)
         self.inp = Block(N_FEAT, ch[0])
         self.enc = nn.ModuleList([nn.Sequential(Block(ch[i], ch[i + 1], 2),
                                                 Block(ch[i + 1], ch[i + 1])) for i in range(4)])
@@ -115,6 +141,7 @@ class VocalUNet(nn.Module):
         for enc in self.enc:
             skips.append(h)
             h = enc(h)
+        h = self.ctx(h)
         for j, dec in enumerate(self.dec):
             h = F.interpolate(h, scale_factor=2.0, mode="nearest")
             # Additive skips keep the high-resolution layers narrow and cheap.
@@ -137,7 +164,8 @@ class UNetSeparator(SegmentedSeparator):
     """TorchScript-able wrapper: STFT, mask, inverse STFT per segment."""
 
     def __init__(self, net: VocalUNet, segment_frames: int = 1024, margin_frames: int = 80) -> None:
-        # The margin is wider than the network's receptive field (~76 frames) plus the window.
+        # The margin is wider than the network's receptive field (~76 frames without the
+        # time context) plus the window.
         super().__init__(segment_frames * HOP, margin_frames * HOP)
         self.net = net
         self.n_fft = N_FFT
@@ -169,9 +197,13 @@ class UNetSeparator(SegmentedSeparator):
                            None, length, False)
 
 
-def build_separator(state: Dict[str, Tensor], ch: List[int]) -> UNetSeparator:
-    net = VocalUNet(ch)
+def build_separator(state: Dict[str, Tensor], ch: List[int],
+                    context: List[int] = []) -> UNetSeparator:
+    net = VocalUNet(ch, context)
     net.load_state_dict(state)
     net.eval()
     fold_batchnorm(net)
-    return UNetSeparator(net).eval()
+    if not context:
+        return UNetSeparator(net).eval()
+    # Longer segments keep the wider margins cheap; memory stays flat with song length.
+    return UNetSeparator(net, 2048, 80 + context_frames(context)).eval()
