@@ -188,7 +188,8 @@ int CMainWnd::OpenFiles(const QStringList& files) {
     }
     if (AddListItem(jobs::Extract, file) >= 0) ++added;
   }
-  if (auto* option = FindControl<QAbstractButton>(jobs::NamesOf(jobs::Extract).option)) option->setChecked(true);
+  auto* option = FindControl<QAbstractButton>(jobs::NamesOf(jobs::Extract).option);
+  if (added > 0 && option) option->setChecked(true);
   return added;
 }
 

@@ -29,8 +29,8 @@ class CMainWnd : public WindowImplBase, public jobs::JobHost {
 
   // The page's open-file dialog, then one item per chosen file.
   void AddFiles(jobs::PageKind page);
-  // Files given on the command line or by a later start: each one the separation page accepts
-  // becomes an item there, and that page is shown. Returns how many were added.
+  // Files given on the command line or by a later start: each existing file the separation page
+  // accepts becomes an item there, and that page is shown when any did. Returns how many.
   int OpenFiles(const QStringList& files);
   // Shows, restores and raises the window.
   void ShowFromTray();
