@@ -31,7 +31,8 @@ bool HandToRunningInstance(const QString& name, const QStringList& files, int ti
   QDataStream out(&message, QIODevice::WriteOnly);
   out << files;
   socket.write(message);
-  if (!socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) return false;
+  // Its result is not the verdict: a list written at once leaves nothing to wait for. The answer is.
+  socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime()));
   QByteArray answer;
   while (answer.size() < static_cast<int>(sizeof kConfirmation) - 1) {
     if (!socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) return false;
