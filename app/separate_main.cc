@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
   }
 
   const separation::SeparatorOptions options =
-      separation::StemOptions(input, output_dir, shell::ProgramDir() + "models/2stems/saved_model", vocals,
+      separation::StemOptions(input, output_dir, shell::DataDir() + "models/2stems/saved_model", vocals,
                               BaseName(input) + (vocals ? "-人声" : "-伴奏"));
 
   try {

@@ -37,7 +37,7 @@ JobEnvironment JobEnvironment::Default() {
   env.find_tool = [](const std::string& name) { return FindTool(name); };
   env.output_dir = [] { return shell::GetOutputDir(); };
   env.temp_dir = [] { return shell::CreateAppDataDir("VantuVoiceSeparate/Temp"); };
-  env.model_dir = shell::ProgramDir() + "models/2stems/saved_model";
+  env.model_dir = shell::DataDir() + "models/2stems/saved_model";
   return env;
 }
 

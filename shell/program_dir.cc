@@ -3,6 +3,10 @@
 #include <filesystem>
 #include <system_error>
 
+#ifndef VANTU_DATA_FROM_BIN
+#define VANTU_DATA_FROM_BIN "../share/vantu-voice-separate"
+#endif
+
 namespace shell {
 
 std::string ProgramDir() {
@@ -13,5 +17,15 @@ std::string ProgramDir() {
   if (dir.empty() || dir.back() != '/') dir += '/';
   return dir;
 }
+
+std::string DataDirFor(const std::string& program_dir, const std::string& installed_relative) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(program_dir + "models", ec) || std::filesystem::is_directory(program_dir + "skin", ec)) {
+    return program_dir;
+  }
+  return program_dir + installed_relative + "/";
+}
+
+std::string DataDir() { return DataDirFor(ProgramDir(), VANTU_DATA_FROM_BIN); }
 
 }  // namespace shell

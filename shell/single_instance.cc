@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <string>
 #include <utility>
 
+#include "shell/paths.h"
 #include "shell/unique_fd.h"
 
 namespace shell {
@@ -33,7 +35,13 @@ InstanceLock::InstanceLock(const std::string& path) {
 }
 
 std::string InstanceSocketName() {
-  return "VantuVoiceSeparate-instance-" + std::to_string(::getuid());
+  // FNV-1a of the data folder: a program run with another XDG_DATA_HOME (a test, say) has its
+  // own lock, so it gets its own socket too.
+  uint64_t hash = 14695981039346656037ull;
+  for (const unsigned char c : AppDataBaseDir()) hash = (hash ^ c) * 1099511628211ull;
+  std::string hex;
+  for (int shift = 60; shift >= 0; shift -= 4) hex += "0123456789abcdef"[(hash >> shift) & 0xF];
+  return "VantuVoiceSeparate-instance-" + hex + "-" + std::to_string(::getuid());
 }
 
 }  // namespace shell

@@ -34,7 +34,8 @@ class InstanceLock {
 };
 
 // Name of the local socket through which a later start reaches the running copy; it differs
-// between users (it carries the user id) so that each user has a copy of their own.
+// between users (it carries the user id) so that each user has a copy of their own, and between
+// application-data folders (AppDataBaseDir), as the lock file does.
 std::string InstanceSocketName();
 
 }  // namespace shell

@@ -9,6 +9,7 @@
 #include "net/feedback.h"
 #include "net/http_client.h"
 #include "ui/framework/desktop_services.h"
+#include "ui/framework/translation.h"
 #include "ui/message_box.h"
 
 namespace ui {
@@ -37,12 +38,12 @@ void FeedbackDialog::Send() {
   const std::string contact = contact_box ? contact_box->text().toStdString() : "";
   const std::string refusal = net::ValidateFeedback(content, contact);
   if (!refusal.empty()) {
-    if (auto* tips = FindControl<QLabel>("feedbackErrorTips")) tips->setText(QString::fromStdString(refusal));
+    if (auto* tips = FindControl<QLabel>("feedbackErrorTips")) tips->setText(ShownText(refusal));
     return;
   }
   hide();
   const net::FeedbackOutcome outcome = net::SendFeedback(net::ServiceBaseUrl(), content, contact);
-  PromptBoxDialog::Show(parentWidget(), QString::fromStdString(net::FeedbackPromptText(outcome)));
+  PromptBoxDialog::Show(parentWidget(), ShownText(net::FeedbackPromptText(outcome)));
   Close(1);
 }
 

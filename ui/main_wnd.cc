@@ -2,6 +2,7 @@
 
 #include <glog/logging.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
@@ -29,6 +30,7 @@
 #include "shell/paths.h"
 #include "ui/framework/desktop_services.h"
 #include "ui/framework/program_end.h"
+#include "ui/framework/translation.h"
 #include "ui/message_box.h"
 #include "ui/messages.h"
 #include "ui/popup_menus.h"
@@ -82,7 +84,7 @@ CMainWnd::CMainWnd(jobs::JobEnvironment env, bool upgrade_check)
 CMainWnd::~CMainWnd() { controller_.reset(); }
 
 void CMainWnd::InitWindow() {
-  setWindowTitle(kTitle);
+  setWindowTitle(tr(kTitle));
   setWindowIcon(QIcon(SkinDir() + "/icons/app.png"));
   SetUpTray();
   // Intermediate files of an earlier run are of no use now.
@@ -106,7 +108,7 @@ void CMainWnd::InitWindow() {
 void CMainWnd::SetUpTray() {
   if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
   tray_ = new QSystemTrayIcon(windowIcon(), this);
-  tray_->setToolTip(kTitle);
+  tray_->setToolTip(tr(kTitle));
   connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
     if (reason == QSystemTrayIcon::Context) {
       CMainTaskMenu::PlaceMenu(this, QCursor::pos());
@@ -159,7 +161,7 @@ void CMainWnd::Notify(const Notification& n) {
 }
 
 QString CMainWnd::FileFilter(PageKind page) {
-  return "支持格式(" + PatternsOf(page).split(';').join(' ') + ")";
+  return tr("支持格式(%1)").arg(PatternsOf(page).split(';').join(' '));
 }
 
 bool CMainWnd::AcceptsFile(PageKind page, const QString& path) {
@@ -175,6 +177,20 @@ bool CMainWnd::AcceptsFile(PageKind page, const QString& path) {
 void CMainWnd::AddFiles(PageKind page) {
   const QStringList files = DesktopServices::Instance().OpenFileNames(this, FileFilter(page));
   for (const QString& file : files) AddListItem(page, file);
+}
+
+int CMainWnd::OpenFiles(const QStringList& files) {
+  int added = 0;
+  for (const QString& file : files) {
+    if (!QFileInfo(file).isFile() || !AcceptsFile(jobs::Extract, file)) {
+      LOG(WARNING) << "not added to the separation page: " << file.toStdString();
+      continue;
+    }
+    if (AddListItem(jobs::Extract, file) >= 0) ++added;
+  }
+  auto* option = FindControl<QAbstractButton>(jobs::NamesOf(jobs::Extract).option);
+  if (added > 0 && option) option->setChecked(true);
+  return added;
 }
 
 int32_t CMainWnd::AddListItem(PageKind page, const QString& full_path) {
@@ -296,7 +312,7 @@ void CMainWnd::SetItemToolTip(const std::string& list, int32_t item, const std::
   if (QWidget* w = ItemControl(list, item, control)) w->setToolTip(QString::fromStdString(text));
 }
 
-void CMainWnd::ShowPrompt(const std::string& text) { PromptBoxDialog::Show(this, QString::fromStdString(text)); }
+void CMainWnd::ShowPrompt(const std::string& text) { PromptBoxDialog::Show(this, ShownText(text)); }
 
 void CMainWnd::OnItemFinished(const jobs::FinishedRecord& record) {
   const auto page = static_cast<PageKind>(record.page);
@@ -309,7 +325,7 @@ void CMainWnd::OnItemFinished(const jobs::FinishedRecord& record) {
 }
 
 void CMainWnd::ChooseCover() {
-  const QString file = DesktopServices::Instance().OpenFileName(this, "支持格式(*.jpg *.png *.bmp)");
+  const QString file = DesktopServices::Instance().OpenFileName(this, tr("支持格式(%1)").arg("*.jpg *.png *.bmp"));
   if (file.isEmpty()) return;
   if (auto* edit = FindControl<QLineEdit>("cover-edit")) edit->setText(file);
 }

@@ -20,7 +20,7 @@ class CMainWnd : public WindowImplBase, public jobs::JobHost {
   Q_OBJECT
 
  public:
-  static constexpr char kTitle[] = "VANTU人声分离";
+  static constexpr char kTitle[] = QT_TRANSLATE_NOOP("ui::CMainWnd", "VANTU人声分离");
 
   // `env` tells the jobs where their tools and folders are (tests pass their own);
   // `upgrade_check` starts the silent upgrade check at initialisation.
@@ -29,6 +29,11 @@ class CMainWnd : public WindowImplBase, public jobs::JobHost {
 
   // The page's open-file dialog, then one item per chosen file.
   void AddFiles(jobs::PageKind page);
+  // Files given on the command line or by a later start: each existing file the separation page
+  // accepts becomes an item there, and that page is shown when any did. Returns how many.
+  int OpenFiles(const QStringList& files);
+  // Shows, restores and raises the window.
+  void ShowFromTray();
   // Adds one file as a new item of `page`; returns its number.
   int32_t AddListItem(jobs::PageKind page, const QString& full_path);
   void StartItem(jobs::PageKind page, int32_t item);
@@ -78,7 +83,6 @@ class CMainWnd : public WindowImplBase, public jobs::JobHost {
   QWidget* ItemControl(const std::string& list, int32_t item, const std::string& control) const;
   void ChooseCover();
   void OpenHelp();
-  void ShowFromTray();
   void SetUpTray();
 
   int32_t counter_ = 0;

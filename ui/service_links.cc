@@ -4,6 +4,7 @@
 #include "net/http_client.h"
 #include "net/upgrade.h"
 #include "ui/feedback_dialog.h"
+#include "ui/framework/translation.h"
 #include "ui/message_box.h"
 #include "ui/upgrade_dialogs.h"
 
@@ -25,7 +26,7 @@ void CheckUpgradeNow(QWidget* owner) {
     return;
   }
   const std::string text = net::UpgradePromptText(result, /*user_asked=*/true);
-  if (!text.empty()) PromptBoxDialog::Show(owner, QString::fromStdString(text));
+  if (!text.empty()) PromptBoxDialog::Show(owner, ShownText(text));
 }
 
 }  // namespace ui

@@ -60,10 +60,10 @@ void SetingDialog::Notify(const Notification& n) {
 }
 
 void SetingDialog::ChooseFolder() {
-  const QString folder = DesktopServices::Instance().ExistingDirectory(this, "选择保存目录");
+  const QString folder = DesktopServices::Instance().ExistingDirectory(this, tr("选择保存目录"));
   if (folder.isEmpty()) return;
   if (!FolderIsWritable(folder)) {
-    PromptBoxDialog::Show(this, kNotWritable);
+    PromptBoxDialog::Show(this, tr(kNotWritable));
     return;
   }
   if (auto* edit = FindControl<QLineEdit>("output-dir")) edit->setText(folder);

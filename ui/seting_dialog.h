@@ -16,7 +16,7 @@ class SetingDialog : public WindowImplBase {
   static void Open(QWidget* owner);
 
   // The message shown when a chosen folder cannot be written.
-  static constexpr char kNotWritable[] = "该目录没有写入权限!";
+  static constexpr char kNotWritable[] = QT_TRANSLATE_NOOP("ui::SetingDialog", "该目录没有写入权限!");
 
  protected:
   QString GetSkinFile() const override { return "Seting.xml"; }

@@ -10,6 +10,7 @@
 #include "net/http_client.h"
 #include "ui/framework/desktop_services.h"
 #include "ui/framework/program_end.h"
+#include "ui/framework/translation.h"
 #include "ui/message_box.h"
 #include "ui/messages.h"
 
@@ -46,8 +47,8 @@ void StartUpgradeCheckThread(WindowImplBase* window) {
 void ShowUpgradeOffer(QWidget* parent, const net::UpgradeResult& result) {
   const bool forced = result.kind == net::UpgradeKind::kForced;
   if (forced) {
-    PromptBoxDialog::Show(parent, net::kNewVersionText);
-  } else if (MessageBoxDialog::Ask(parent, net::kNewVersionText) == 0) {
+    PromptBoxDialog::Show(parent, ShownText(net::kNewVersionText));
+  } else if (MessageBoxDialog::Ask(parent, ShownText(net::kNewVersionText)) == 0) {
     return;
   }
   DownloadDialog dialog(parent, result.download_url, forced);

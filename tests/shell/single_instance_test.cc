@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <cerrno>
 #include <filesystem>
 #include <string>
@@ -128,9 +130,15 @@ TEST(InstanceLockTest, MissingFolderIsReportedNotCreated) {
   EXPECT_FALSE(fs::exists(dir.File("no")));
 }
 
-TEST(InstanceSocketNameTest, DiffersPerUserAndIsAPlainName) {
+TEST(InstanceSocketNameTest, DiffersPerUserAndDataFolderAndIsAPlainName) {
+  const char* old = getenv("XDG_DATA_HOME");
+  const std::string saved = old ? old : "";
+  setenv("XDG_DATA_HOME", "/tmp/vantu-a", 1);
+  const std::string other = InstanceSocketName();
+  setenv("XDG_DATA_HOME", "/tmp/vantu-b", 1);
   const std::string name = InstanceSocketName();
-  EXPECT_EQ(name, InstanceSocketName());
+  old ? setenv("XDG_DATA_HOME", saved.c_str(), 1) : unsetenv("XDG_DATA_HOME");
+  EXPECT_NE(name, other);
   EXPECT_NE(name.find("VantuVoiceSeparate"), std::string::npos);
   const std::string uid = std::to_string(::getuid());
   ASSERT_GE(name.size(), uid.size());

@@ -42,7 +42,7 @@ TEST_F(DialogsTest, SettingsStoreTheFolderAndTheCloseChoiceAtOnce) {
   });
   qobject_cast<QAbstractButton*>(Control("seting"))->click();
 
-  EXPECT_EQ(refused, "该目录没有写入权限!");
+  EXPECT_EQ(refused, Shown("该目录没有写入权限!", "This folder cannot be written to!"));
   EXPECT_EQ(shell::ReadIniString(shell::kConfigSection, shell::kKeyOutputDir, "", shell::GetConfigIniPath()), chosen);
   EXPECT_EQ(WindowCloseSetting(), 0);
   EXPECT_FALSE(std::filesystem::exists(chosen + "/VantuVoiceSeparateTmp"));
@@ -63,7 +63,7 @@ TEST_F(DialogsTest, MessageBoxAnswersAndPromptBoxKeepsItsSize) {
   EXPECT_EQ(size, QSize(ui::PromptBoxDialog::kWidth, ui::PromptBoxDialog::kHeight));
 }
 
-TEST_F(DialogsTest, ASecondStartShowsTheFirstAndEnds) {
+TEST_F(DialogsTest, ASecondStartHandsItsFileToTheFirstAndEnds) {
   const QString program = QString(VANTU_BIN_DIR) + "/VantuVoiceSeparate";
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("HOME", QString::fromStdString(dir_.path()));
@@ -82,9 +82,10 @@ TEST_F(DialogsTest, ASecondStartShowsTheFirstAndEnds) {
   ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(log_dir) && !std::filesystem::is_empty(log_dir); }, 20000));
   QThread::msleep(500);
 
+  const std::string song = Make("song.mp3", {"-f", "lavfi", "-i", "sine=d=1"});
   QProcess second;
   second.setProcessEnvironment(env);
-  second.start(program);
+  second.start(program, {QString::fromStdString(song)});
   ASSERT_TRUE(second.waitForFinished(20000));
   EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(second.exitCode(), 0);
@@ -93,8 +94,8 @@ TEST_F(DialogsTest, ASecondStartShowsTheFirstAndEnds) {
   bool heard = false;
   WaitFor([&] {
     for (const auto& entry : std::filesystem::directory_iterator(log_dir)) {
-      heard |= testing_support::ReadFile(entry.path()).find("a second start asked to show the window") !=
-               std::string::npos;
+      heard |= testing_support::ReadFile(entry.path())
+                   .find("a second start asked to show the window and handed over 1 file(s)") != std::string::npos;
     }
     return heard;
   }, 10000);

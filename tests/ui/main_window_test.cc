@@ -24,7 +24,7 @@ using jobs::PageKind;
 class MainWindowTest : public UiTest {};
 
 TEST_F(MainWindowTest, OptionsSwitchPagesAndSetTheJobsChoices) {
-  EXPECT_EQ(window_->windowTitle(), "VANTU人声分离");
+  EXPECT_EQ(window_->windowTitle(), Shown("VANTU人声分离", "VANTU Voice Separate"));
   auto* tab = qobject_cast<QStackedWidget*>(Control("main-tab"));
   ASSERT_NE(tab, nullptr);
   qobject_cast<QRadioButton*>(Control("audio-metadata"))->setChecked(true);
@@ -57,7 +57,7 @@ TEST_F(MainWindowTest, CoverPickerKeepsTheTextWhenCancelled) {
   desktop_.file = {"/pictures/front.png"};
   qobject_cast<QAbstractButton*>(Control("add-cover-btn"))->click();
   EXPECT_EQ(cover->text(), "/pictures/front.png");
-  EXPECT_EQ(desktop_.filters.back(), "支持格式(*.jpg *.png *.bmp)");
+  EXPECT_EQ(desktop_.filters.back(), Shown("支持格式(*.jpg *.png *.bmp)", "Supported formats (*.jpg *.png *.bmp)"));
   desktop_.file = {""};
   qobject_cast<QAbstractButton*>(Control("add-cover-btn"))->click();
   EXPECT_EQ(cover->text(), "/pictures/front.png");
@@ -72,7 +72,7 @@ TEST_F(MainWindowTest, AddedFilesShowNameSizeDurationAndInterleavedNumbers) {
   qobject_cast<QAbstractButton*>(Control("add-extract-file"))->click();
   qobject_cast<QAbstractButton*>(Control("add-pitch-file"))->click();
   qobject_cast<QAbstractButton*>(Control("add-extract-file"))->click();
-  EXPECT_TRUE(desktop_.filters[0].startsWith("支持格式(*.mp3 *.aac *.wma *.m4a"));
+  EXPECT_TRUE(desktop_.filters[0].startsWith(Shown("支持格式(*.mp3 *.aac *.wma *.m4a", "Supported formats (*.mp3 *.aac *.wma *.m4a")));
 
   ASSERT_EQ(window_->ListOf(PageKind::Extract)->count(), 3);
   ASSERT_EQ(window_->ListOf(PageKind::Pitch)->count(), 1);
@@ -142,7 +142,7 @@ TEST_F(MainWindowTest, AFailedItemShowsWhyAndTheBusyPromptGuardsSeparation) {
     dialog->findChild<QAbstractButton*>("msgConfirm")->click();
   });
   qobject_cast<QAbstractButton*>(ItemChild(PageKind::Extract, second, "extractBtn"))->click();
-  EXPECT_EQ(prompt, "已经有任务在处理中!");
+  EXPECT_EQ(prompt, Shown("已经有任务在处理中!", "A task is already running!"));
   EXPECT_TRUE(ItemChild(PageKind::Extract, second, "extractBtn")->isEnabled());
   EXPECT_EQ(window_->busyList(), std::vector<int32_t>{first});
 

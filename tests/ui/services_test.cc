@@ -78,22 +78,22 @@ class ServicesTest : public UiTest {
 TEST_F(ServicesTest, FeedbackIsCheckedSentAndAnswered) {
   QString tips;
   SendFeedback("", "me@example.com", &tips);
-  EXPECT_EQ(tips, "反馈内容不能为空!");
+  EXPECT_EQ(tips, Shown("反馈内容不能为空!", "Please describe the problem!"));
   SendFeedback("", "", &tips);
-  EXPECT_EQ(tips, "反馈内容不能为空!");
+  EXPECT_EQ(tips, Shown("反馈内容不能为空!", "Please describe the problem!"));
   SendFeedback("hello", "", &tips);
-  EXPECT_EQ(tips, "联系方式不能为空!");
+  EXPECT_EQ(tips, Shown("联系方式不能为空!", "Please give a way to contact you!"));
   EXPECT_FALSE(std::filesystem::exists(options_.feedback_path));
 
-  EXPECT_EQ(SendFeedback("导出时崩溃了 ✓", "QQ 12345"), "反馈信息已提交!");
+  EXPECT_EQ(SendFeedback("导出时崩溃了 ✓", "QQ 12345"), Shown("反馈信息已提交!", "Thank you, your feedback has been sent!"));
   const std::string stored = testing_support::ReadFile(options_.feedback_path);
   EXPECT_NE(stored.find("导出时崩溃了 ✓"), std::string::npos) << stored;
 
   service_->SetCannedAnswer(500, "{\"ret\":1}");
-  EXPECT_EQ(SendFeedback("again", "me"), "未知错误");
+  EXPECT_EQ(SendFeedback("again", "me"), Shown("未知错误", "Unknown error"));
   service_->ClearCannedAnswer();
   service_->Stop();
-  EXPECT_EQ(SendFeedback("again", "me"), "网络错误!");
+  EXPECT_EQ(SendFeedback("again", "me"), Shown("网络错误!", "Network error!"));
 }
 
 TEST_F(ServicesTest, UpgradeCheckOnRequestTellsTheOutcome) {
@@ -104,7 +104,7 @@ TEST_F(ServicesTest, UpgradeCheckOnRequestTellsTheOutcome) {
     box->findChild<QAbstractButton*>("msgConfirm")->click();
   });
   ui::CheckUpgradeNow(window_.get());
-  EXPECT_EQ(prompt, "没有发现新版本!");
+  EXPECT_EQ(prompt, Shown("没有发现新版本!", "You have the latest version!"));
 
   // An optional offer the user declines: nothing is downloaded.
   Manifest("1.10.0", "0");
@@ -114,7 +114,7 @@ TEST_F(ServicesTest, UpgradeCheckOnRequestTellsTheOutcome) {
     box->findChild<QAbstractButton*>("msgCancel")->click();
   });
   ui::CheckUpgradeNow(window_.get());
-  EXPECT_EQ(prompt, "发现新版本啦!");
+  EXPECT_EQ(prompt, Shown("发现新版本啦!", "A new version is available!"));
   EXPECT_TRUE(std::filesystem::is_empty(dir_.File("downloads")));
 }
 

@@ -9,6 +9,7 @@
 #include "shell/ini_file.h"
 #include "shell/paths.h"
 #include "tests/support/run_program.h"
+#include "ui/framework/translation.h"
 
 namespace ui_test {
 namespace {
@@ -38,6 +39,10 @@ QString FakeDesktop::OpenFileName(QWidget*, const QString& filter) {
   return Pop(file);
 }
 QString FakeDesktop::ExistingDirectory(QWidget*, const QString&) { return Pop(directories); }
+
+QString Shown(const char* chinese, const char* english) {
+  return QString::fromUtf8(ui::InstalledLanguage() == shell::UiLanguage::kChinese ? chinese : english);
+}
 
 const testing_support::TempDir& Home() {
   static testing_support::TempDir home;

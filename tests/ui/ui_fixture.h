@@ -37,6 +37,10 @@ class FakeDesktop : public ui::DesktopServices {
   }
 };
 
+// The text a user sees: `chinese` (the source text) under a Chinese locale, `english` under any
+// other; the suite runs under both.
+QString Shown(const char* chinese, const char* english);
+
 // The folder the whole test program uses as its home (set before anything reads it).
 const testing_support::TempDir& Home();
 

@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <cstdio>
 #include <cstdlib>
 
 #include "tests/ui/ui_fixture.h"
+#include "shell/ui_language.h"
 #include "ui/framework/program_end.h"
+#include "ui/framework/translation.h"
 #include "ui/framework/window_impl_base.h"
 
 int main(int argc, char** argv) {
@@ -22,6 +25,11 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   app.setQuitOnLastWindowClosed(false);
   ui::SetSkinDir(QString(VANTU_BIN_DIR) + "/skin");
+  // The language comes from the environment, as in the program: ctest runs the suite in both.
+  if (!ui::InstallTranslation(app, shell::ChooseUiLanguage())) {
+    std::fprintf(stderr, "the English translation is missing from %s\n", qPrintable(ui::TranslationsDir()));
+    return 1;
+  }
   // Closing a main window must not end the one event loop the tests share.
   ui::SetEndProgram([](int) {});
   return RUN_ALL_TESTS();

@@ -1,6 +1,6 @@
 // Takes a picture of every window of the program in a realistic state: each page filled with
 // generated files whose items ran to their end states, each dialog and each menu. Run it under
-// Xvfb with tools/screenshots/run OUT_DIR.
+// Xvfb with tools/screenshots/run OUT_DIR, once per language (it follows LANG as the program does).
 #include <glog/logging.h>
 
 #include <QAbstractButton>
@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFont>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -24,7 +25,9 @@
 #include "jobs/child_process.h"
 #include "jobs/tool_locator.h"
 #include "jobs/trace.h"
+#include "shell/ui_language.h"
 #include "ui/feedback_dialog.h"
+#include "ui/framework/translation.h"
 #include "ui/main_wnd.h"
 #include "ui/message_box.h"
 #include "ui/messages.h"
@@ -95,11 +98,38 @@ std::string MakeMedia(const std::string& path, const std::vector<std::string>& a
   return path;
 }
 
+// The program's entry as an application menu shows it: the icon, with the desktop entry's name
+// and comment in the language of the locale.
+void ShootMenuEntry(const QString& desktop_file, const QString& icon) {
+  QFile file(desktop_file);
+  if (!file.open(QIODevice::ReadOnly)) return;
+  const QString suffix = ui::InstalledLanguage() == shell::UiLanguage::kChinese ? "[zh_CN]=" : "=";
+  QString name, generic, comment;
+  for (const QString& line : QString::fromUtf8(file.readAll()).split('\n')) {
+    if (line.startsWith("Name" + suffix)) name = line.mid(4 + suffix.size());
+    if (line.startsWith("GenericName" + suffix)) generic = line.mid(11 + suffix.size());
+    if (line.startsWith("Comment" + suffix)) comment = line.mid(7 + suffix.size());
+  }
+  QWidget entry;
+  entry.setWindowFlags(Qt::FramelessWindowHint);
+  entry.setStyleSheet("background: #ffffff; color: #222222;");
+  auto* layout = new QHBoxLayout(&entry);
+  auto* picture = new QLabel;
+  picture->setPixmap(QPixmap(icon).scaled(48, 48, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  auto* text = new QLabel(QString("<b>%1</b><br><span style='color:#666'>%2</span><br><small>%3</small>")
+                              .arg(name.toHtmlEscaped(), generic.toHtmlEscaped(), comment.toHtmlEscaped()));
+  layout->addWidget(picture);
+  layout->addWidget(text, 1);
+  entry.resize(entry.sizeHint().expandedTo(QSize(420, 0)));
+  entry.show();
+  Shoot(&entry, "00-menu-entry", 0);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: vantu-screenshots OUT_DIR\n");
+    std::fprintf(stderr, "usage: vantu-screenshots OUT_DIR [DESKTOP_FILE]\n");
     return 2;
   }
   // Settings, logs and outputs go to a scratch home, never the user's.
@@ -114,6 +144,7 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   app.setQuitOnLastWindowClosed(false);
+  ui::InstallTranslation(app, shell::ChooseUiLanguage());
   g_out = QDir(argv[1]).absolutePath();
   QDir().mkpath(g_out);
   QDir::addSearchPath("skin", ui::SkinDir());
@@ -150,6 +181,7 @@ int main(int argc, char** argv) {
   int finished = 0;
   QObject::connect(&window, &ui::CMainWnd::itemFinished, [&finished](int, bool) { ++finished; });
 
+  if (argc > 2) ShootMenuEntry(QString::fromLocal8Bit(argv[2]), ui::SkinDir() + "/icons/app.png");
   Shoot(&window, "00-main-empty");
   qobject_cast<QComboBox*>(window.FindControl("audio-compress-format"))->setCurrentText("mp3");
   qobject_cast<QSlider*>(window.FindControl("audio-tempo-slider"))->setValue(25);
@@ -189,12 +221,12 @@ int main(int argc, char** argv) {
   ShootModal("11-settings");
   ui::SetingDialog::Open(&window);
   ShootModal("12-message-box");
-  ui::MessageBoxDialog::Ask(&window, "发现新版本啦!");
+  ui::MessageBoxDialog::Ask(&window, ui::ShownText("发现新版本啦!"));
   ShootModal("13-prompt-box");
-  ui::PromptBoxDialog::Show(&window, "已经有任务在处理中!");
+  ui::PromptBoxDialog::Show(&window, ui::ShownText("已经有任务在处理中!"));
   ShootModal("14-feedback", [](QWidget* dialog) {
     dialog->findChild<QPlainTextEdit*>("feedbackContent")->setPlainText("导出 flac 时能否保留原来的封面?");
-    dialog->findChild<QLabel*>("feedbackErrorTips")->setText("联系方式不能为空!");
+    dialog->findChild<QLabel*>("feedbackErrorTips")->setText(ui::ShownText("联系方式不能为空!"));
   });
   {
     ui::FeedbackDialog feedback(&window);

@@ -52,7 +52,7 @@ void SetTag(QWidget* widget, int tag) { widget->setProperty("tag", tag); }
 
 QString SkinDir() {
   if (!g_skin_dir.isEmpty()) return g_skin_dir;
-  return QString::fromStdString(shell::ProgramDir()) + "skin";
+  return QString::fromStdString(shell::DataDir()) + "skin";
 }
 
 void SetSkinDir(const QString& dir) { g_skin_dir = dir; }

@@ -16,7 +16,7 @@
 
 namespace ui {
 
-// The skin folder: skin/ beside the program unless set (tests set it).
+// The skin folder: skin/ in the program's data folder (shell::DataDir) unless set (tests set it).
 QString SkinDir();
 void SetSkinDir(const QString& dir);
 

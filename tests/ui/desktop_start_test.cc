@@ -1,0 +1,123 @@
+// The desktop program's start: files on its command line, a later start handing its files to
+// the running window, and help and version without a display.
+#include <QAbstractButton>
+#include <QLabel>
+#include <QListWidget>
+#include <QProcess>
+#include <QStackedWidget>
+#include <filesystem>
+
+#include "shell/paths.h"
+#include "shell/single_instance.h"
+#include "tests/ui/ui_fixture.h"
+#include "ui/second_start.h"
+#include "ui/upgrade_dialogs.h"
+
+namespace ui_test {
+namespace {
+
+const QString kProgram = QString(VANTU_BIN_DIR) + "/VantuVoiceSeparate";
+
+struct ProgramRun {
+  int exit_code = -1;  // -1 when it did not end normally in time
+  QString output;
+};
+
+QStringList ListedNames(QListWidget* list) {
+  QStringList names;
+  for (int row = 0; row < list->count(); ++row) {
+    if (auto* label = list->itemWidget(list->item(row))->findChild<QLabel*>("fileNameLabel")) names << label->text();
+  }
+  return names;
+}
+
+class DesktopStartTest : public UiTest {
+ protected:
+  // Runs the desktop program while this process keeps serving its own events, so that it can be
+  // the running copy that the program talks to.
+  static ProgramRun RunDesktop(const QStringList& args, const QProcessEnvironment& env, const QString& working_dir = {}) {
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    if (!working_dir.isEmpty()) process.setWorkingDirectory(working_dir);
+    process.start(kProgram, args);
+    WaitFor([&process] { return process.state() == QProcess::NotRunning; }, 30000);
+    ProgramRun run;
+    if (process.state() != QProcess::NotRunning) {
+      process.kill();
+      process.waitForFinished();
+    } else if (process.exitStatus() == QProcess::NormalExit) {
+      run.exit_code = process.exitCode();
+    }
+    run.output = QString::fromUtf8(process.readAll());
+    return run;
+  }
+
+  // The lock a running copy holds, so the program started by a test is a later start.
+  shell::InstanceLock lock_{shell::CreateAppDataDir("VantuVoiceSeparate") + "/instance.lock"};
+};
+
+TEST_F(DesktopStartTest, FilesTheSeparationPageTakesJoinItsListAndThePageIsShown) {
+  const std::string song = Make("song.mp3", {"-f", "lavfi", "-i", "sine=d=1"});
+  const std::string clip = Make("clip.mp4", {"-f", "lavfi", "-i", "sine=d=1"});
+  testing_support::WriteFile(dir_.File("notes.txt"), "not media");
+  qobject_cast<QAbstractButton*>(Control("audio-tempo"))->setChecked(true);
+
+  const int added = window_->OpenFiles({QString::fromStdString(song), QString::fromStdString(dir_.File("notes.txt")),
+                                        QString::fromStdString(dir_.File("gone.mp3")), QString::fromStdString(clip)});
+  EXPECT_EQ(added, 2);
+  EXPECT_EQ(ListedNames(window_->ListOf(jobs::Extract)), QStringList({"song.mp3", "clip.mp4"}));
+  EXPECT_EQ(window_->ListOf(jobs::Tempo)->count(), 0);
+  EXPECT_EQ(qobject_cast<QStackedWidget*>(Control("main-tab"))->currentIndex(), 0);
+  EXPECT_EQ(window_->tasks().begin()->second.fullPath, song);
+}
+
+TEST_F(DesktopStartTest, LaterStartHandsItsFilesToTheRunningWindowAndEndsWithZero) {
+  ASSERT_TRUE(lock_.acquired());
+  ASSERT_NE(ui::ListenForLaterStarts(QString::fromStdString(shell::InstanceSocketName()), window_.get()), nullptr);
+  Make("relative song.mp3", {"-f", "lavfi", "-i", "sine=d=1"});
+  const std::string clip = Make("clip.mp4", {"-f", "lavfi", "-i", "sine=d=1"});
+  qobject_cast<QAbstractButton*>(Control("audio-pitch"))->setChecked(true);
+  window_->showMinimized();
+
+  const ProgramRun run = RunDesktop({"relative song.mp3", QString::fromStdString(clip)},
+                             QProcessEnvironment::systemEnvironment(), QString::fromStdString(dir_.path()));
+  EXPECT_EQ(run.exit_code, 0) << run.output.toStdString();
+  EXPECT_EQ(ListedNames(window_->ListOf(jobs::Extract)), QStringList({"relative song.mp3", "clip.mp4"}));
+  EXPECT_EQ(window_->tasks().begin()->second.fullPath, dir_.File("relative song.mp3"));
+  EXPECT_EQ(qobject_cast<QStackedWidget*>(Control("main-tab"))->currentIndex(), 0);
+  EXPECT_FALSE(window_->isMinimized());
+
+  // Without files a later start only brings the window forward.
+  EXPECT_EQ(RunDesktop({}, QProcessEnvironment::systemEnvironment()).exit_code, 0);
+  EXPECT_EQ(window_->ListOf(jobs::Extract)->count(), 2);
+}
+
+TEST_F(DesktopStartTest, FilesThatNoRunningWindowTookAreNotReportedAsOpened) {
+  ASSERT_TRUE(lock_.acquired());
+  const std::string song = Make("song.mp3", {"-f", "lavfi", "-i", "sine=d=1"});
+  const ProgramRun run = RunDesktop({QString::fromStdString(song)}, QProcessEnvironment::systemEnvironment());
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_TRUE(run.output.contains("not opened")) << run.output.toStdString();
+}
+
+TEST_F(DesktopStartTest, HelpAndVersionNeedNoDisplayAndUnknownOptionsAreRefused) {
+  QProcessEnvironment headless = QProcessEnvironment::systemEnvironment();
+  headless.remove("DISPLAY");
+  headless.remove("WAYLAND_DISPLAY");
+  headless.insert("QT_QPA_PLATFORM", "xcb");
+  const ProgramRun help = RunDesktop({"--help"}, headless);
+  EXPECT_EQ(help.exit_code, 0);
+  EXPECT_TRUE(help.output.startsWith("Usage: VantuVoiceSeparate")) << help.output.toStdString();
+  const ProgramRun version = RunDesktop({"song.mp3", "-v"}, headless);
+  EXPECT_EQ(version.exit_code, 0);
+  EXPECT_EQ(version.output, QString("VantuVoiceSeparate %1\n").arg(ui::kAppVersion));
+
+  const ProgramRun bogus = RunDesktop({"--bogus"}, QProcessEnvironment::systemEnvironment());
+  EXPECT_EQ(bogus.exit_code, 2);
+  EXPECT_TRUE(bogus.output.contains("unknown option '--bogus'")) << bogus.output.toStdString();
+  EXPECT_EQ(window_->ListOf(jobs::Extract)->count(), 0);
+}
+
+}  // namespace
+}  // namespace ui_test
