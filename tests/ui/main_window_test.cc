@@ -73,6 +73,8 @@ TEST_F(MainWindowTest, AddedFilesShowNameSizeDurationAndInterleavedNumbers) {
   qobject_cast<QAbstractButton*>(Control("add-pitch-file"))->click();
   qobject_cast<QAbstractButton*>(Control("add-extract-file"))->click();
   EXPECT_TRUE(desktop_.filters[0].startsWith("支持格式(*.mp3 *.aac *.wma *.m4a"));
+  // The files go in the background, in the order they were chosen.
+  ASSERT_TRUE(WaitFor([&] { return !window_->AddingFiles(); }));
 
   ASSERT_EQ(window_->ListOf(PageKind::Extract)->count(), 3);
   ASSERT_EQ(window_->ListOf(PageKind::Pitch)->count(), 1);
@@ -92,6 +94,7 @@ TEST_F(MainWindowTest, AddedFilesShowNameSizeDurationAndInterleavedNumbers) {
 
   // A cancelled dialog adds nothing; removing keeps the other numbers, the counter goes on.
   qobject_cast<QAbstractButton*>(Control("add-extract-file"))->click();
+  ASSERT_TRUE(WaitFor([&] { return !window_->AddingFiles(); }));
   EXPECT_EQ(window_->ListOf(PageKind::Extract)->count(), 3);
   window_->RemoveItem(PageKind::Extract, 2);
   EXPECT_EQ(window_->ListOf(PageKind::Extract)->count(), 2);
