@@ -170,6 +170,12 @@ TEST_F(ListeningTest, ABatchEndingOutOfSightIsToldAndTheNoticeLeadsToItsPage) {
   ASSERT_TRUE(Run(PageKind::Reverse, again));
   ASSERT_EQ(notices.size(), 2u);
   EXPECT_EQ(std::get<2>(notices[1]), "1 个任务已处理完毕：1 个成功，0 个失败");
+
+  // In front of the user, the list itself says it.
+  window_->ShowPage(PageKind::Reverse);
+  ASSERT_TRUE(WaitFor([&] { return window_->isActiveWindow(); }, 5000));
+  ASSERT_TRUE(Run(PageKind::Reverse, again));
+  EXPECT_EQ(notices.size(), 2u);
 }
 
 }  // namespace
