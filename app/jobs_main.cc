@@ -155,16 +155,8 @@ int main(int argc, char** argv) {
     items.push_back(jobs::MakeTaskItem(path, ec ? 0 : size));
   }
   if (media.skipped) std::cout << media.skipped << " files skipped: not of this page's types\n";
-  size_t missing = 0;
-  for (const std::string& file : files) {
-    std::error_code ec;
-    if (!std::filesystem::exists(file, ec)) {
-      ++missing;
-      std::cout << file << ": failed: no such file or folder\n";
-    }
-  }
   if (items.empty()) {
-    std::cout << "0 succeeded, " << missing << " failed\n";
+    std::cout << "0 succeeded, 0 failed: no media files\n";
     return 1;
   }
   size_t next = 0, done = 0, failed = 0;
@@ -199,6 +191,6 @@ int main(int argc, char** argv) {
                   std::chrono::hours(24 * 365));
     start_more();
   }
-  std::cout << items.size() - failed << " succeeded, " << failed + missing << " failed\n";
-  return failed + missing ? 1 : 0;
+  std::cout << items.size() - failed << " succeeded, " << failed << " failed\n";
+  return failed ? 1 : 0;
 }

@@ -37,7 +37,11 @@ class Walker {
 
   void Path(const fs::path& path, NamedFiles named) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return;  // missing, or a dangling link
+    if (::stat(path.c_str(), &st) != 0) {
+      // Missing, or a dangling link: a caller who named it gets it, and its job says why not.
+      if (named == NamedFiles::kKeep) out_->files.push_back(path.string());
+      return;
+    }
     if (S_ISDIR(st.st_mode)) return Folder(path, st);
     if (!S_ISREG(st.st_mode)) return;
     if (named == NamedFiles::kKeep || IsMediaFileName(page_, path.filename().string())) {

@@ -27,14 +27,14 @@ struct MediaFiles {
 // What to do with a file named directly (not found inside a folder).
 enum class NamedFiles {
   kFilter,  // like the files inside folders: the page's types only
-  kKeep,    // the caller asked for it: taken whatever its name
+  kKeep,    // the caller asked for it: taken whatever its name, even when it does not exist
 };
 
 // Expands `paths` for `page`, in their order: a file stands for itself, a folder for the media
 // files below it, recursively, each folder's entries in name order. Hidden entries (names
 // starting with ".") inside folders are passed over, as is a folder already visited (device and
-// inode), so link loops and two links to one folder end. Missing and unreadable paths are
-// passed over and not counted. Thread-safe; touches only the file system.
+// inode), so link loops and two links to one folder end. Unreadable folders, and missing
+// paths unless kept, are passed over and not counted. Thread-safe; touches only the file system.
 MediaFiles ExpandMediaPaths(PageKind page, const std::vector<std::string>& paths,
                             NamedFiles named = NamedFiles::kFilter);
 

@@ -2,8 +2,8 @@
 
 #include <glog/logging.h>
 
-#include <QApplication>
 #include <QAbstractButton>
+#include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
 #include <QCursor>
@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QProgressBar>
-#include <QRegularExpression>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QStyle>
@@ -52,6 +51,13 @@ QString PatternsOf(PageKind page) { return jobs::MediaPatterns(page); }
 QString PageControl(PageKind page, const char* pattern) { return QString(pattern).arg(jobs::ShortName(page)); }
 constexpr char kAddFolder[] = "add-%1-folder";
 constexpr char kAddSummary[] = "%1-add-summary";
+
+std::optional<PageKind> PageOfNamed(const QString& name, const char* pattern) {
+  for (int p = 0; p < jobs::kPageCount; ++p) {
+    if (name == PageControl(static_cast<PageKind>(p), pattern)) return static_cast<PageKind>(p);
+  }
+  return std::nullopt;
+}
 
 // Controls of a list element that carry the item number as their tag.
 constexpr const char* kPlayerControls[] = {"play-btn", "play-slider", "stem-switch"};
@@ -153,8 +159,8 @@ void CMainWnd::Notify(const Notification& n) {
       ChooseCover();
     } else if (auto page = PageOfControl(name, &jobs::PageNames::add_button)) {
       AddFiles(*page);
-    } else if (name.startsWith("add-") && name.endsWith("-folder")) {
-      if (auto folder_page = jobs::PageFromName(name.mid(4, name.size() - 11).toStdString())) AddFolder(*folder_page);
+    } else if (auto folder_page = PageOfNamed(name, kAddFolder)) {
+      AddFolder(*folder_page);
     } else if (name == "play-btn") {
       const auto page = PageOfItem(n.tag());
       const auto result = results_.find(n.tag());

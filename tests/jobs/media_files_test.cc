@@ -71,8 +71,10 @@ TEST_F(MediaFilesTest, NamedPathsKeepTheirOrderAndFolderLinksAreWalkedOnce) {
   EXPECT_EQ(found.files, Under({"b.mp3", "sub/c.flac", ".cache/x.mp3"}));
   EXPECT_EQ(found.skipped, 3u);  // notes.txt, d.mp4, e.ogv
 
-  const MediaFiles kept = ExpandMediaPaths(Tempo, {dir_.File("notes.txt"), dir_.File("sub")}, NamedFiles::kKeep);
-  EXPECT_EQ(kept.files, Under({"notes.txt", "sub/c.flac"}));
+  // Kept names stand even when missing (a name typed into the dialog): their job says why not.
+  const MediaFiles kept =
+      ExpandMediaPaths(Tempo, {dir_.File("notes.txt"), dir_.File("typed.mp3"), dir_.File("sub")}, NamedFiles::kKeep);
+  EXPECT_EQ(kept.files, Under({"notes.txt", "typed.mp3", "sub/c.flac"}));
   EXPECT_EQ(kept.skipped, 2u);
 }
 

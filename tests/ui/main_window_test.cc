@@ -100,6 +100,12 @@ TEST_F(MainWindowTest, AddedFilesShowNameSizeDurationAndInterleavedNumbers) {
   EXPECT_EQ(window_->ListOf(PageKind::Extract)->count(), 2);
   EXPECT_NE(window_->FindElement(PageKind::Extract, 3), nullptr);
   EXPECT_EQ(window_->AddListItem(PageKind::Silence, QString::fromStdString(a)), 4);
+  // A name typed into the dialog that does not exist still becomes an item.
+  desktop_.files = {{QString::fromStdString(dir_.File("typed.mp3"))}};
+  qobject_cast<QAbstractButton*>(Control("add-silence-file"))->click();
+  ASSERT_TRUE(WaitFor([&] { return !window_->AddingFiles(); }));
+  EXPECT_EQ(window_->tasks().at(5).fileName, "typed.mp3");
+  EXPECT_EQ(text(PageKind::Silence, 5, "fileSizeLabel"), "0B");
 }
 
 TEST_F(MainWindowTest, EveryPageRunsAnItemFromItsStartButtonToSuccess) {
