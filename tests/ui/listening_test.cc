@@ -1,6 +1,8 @@
 // Everyday use of the lists: whole folders in, listening to a result inside the program, and
 // the desktop's word when a batch ends while the window is out of sight.
 #include <QAbstractButton>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QLabel>
 #include <QListWidget>
 #include <QMediaPlayer>
@@ -20,6 +22,24 @@ namespace {
 
 namespace fs = std::filesystem;
 using jobs::PageKind;
+
+// Plays the desktop's notification service on the test program's private session bus.
+class FakeNotifications : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+ public:
+  QStringList summaries, bodies, actions;
+
+ public slots:
+  uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
+              const QStringList& offered, const QVariantMap&, int) {
+    summaries << summary;
+    bodies << body;
+    actions = offered;
+    return 40 + static_cast<uint>(bodies.size());
+  }
+};
 
 class ListeningTest : public UiTest {
  protected:
@@ -178,5 +198,34 @@ TEST_F(ListeningTest, ABatchEndingOutOfSightIsToldAndTheNoticeLeadsToItsPage) {
   EXPECT_EQ(notices.size(), 2u);
 }
 
+TEST_F(ListeningTest, WithoutATrayTheDesktopsNotificationServiceTellsAndItsClickLeadsBack) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) GTEST_SKIP() << "no session bus (dbus-daemon missing)";
+  FakeNotifications service;
+  ASSERT_TRUE(bus.registerService("org.freedesktop.Notifications"));
+  ASSERT_TRUE(bus.registerObject("/org/freedesktop/Notifications", &service, QDBusConnection::ExportAllSlots));
+  const std::string song = Make("tone.wav", {"-f", "lavfi", "-i", "sine=d=1"});
+  const int32_t item = window_->AddListItem(PageKind::Compress, QString::fromStdString(song));
+  qobject_cast<QAbstractButton*>(Control("audio-extract"))->setChecked(true);
+  window_->hide();
+  ASSERT_TRUE(Run(PageKind::Compress, item));
+  ASSERT_TRUE(WaitFor([&] { return !service.bodies.isEmpty(); }, 10000));
+  EXPECT_EQ(service.bodies, QStringList{"1 个任务已处理完毕：1 个成功，0 个失败"});
+  EXPECT_EQ(service.summaries, QStringList{qobject_cast<QAbstractButton*>(Control("audio-compress"))->text()});
+  EXPECT_EQ(service.actions.value(0), "default");
+
+  // The user clicks it: the service reports the default action of that notification.
+  QDBusMessage clicked = QDBusMessage::createSignal("/org/freedesktop/Notifications", "org.freedesktop.Notifications",
+                                                    "ActionInvoked");
+  clicked << uint(41) << QString("default");
+  ASSERT_TRUE(bus.send(clicked));
+  ASSERT_TRUE(WaitFor([&] { return window_->isVisible(); }, 10000));
+  EXPECT_EQ(qobject_cast<QStackedWidget*>(Control("main-tab"))->currentIndex(), PageKind::Compress);
+  bus.unregisterObject("/org/freedesktop/Notifications");
+  bus.unregisterService("org.freedesktop.Notifications");
+}
+
 }  // namespace
 }  // namespace ui_test
+
+#include "listening_test.moc"
