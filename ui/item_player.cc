@@ -39,7 +39,12 @@ ItemPlayer::ItemPlayer(std::function<QWidget*(jobs::PageKind, int32_t)> find_ele
     : QObject(parent), find_element_(std::move(find_element)) {}
 
 ItemPlayer::~ItemPlayer() {
-  if (player_) player_->stop();
+  // The window that owns the controls may be half gone: no more updates reach them.
+  item_ = -1;
+  if (player_) {
+    player_->disconnect(this);
+    player_->stop();
+  }
 }
 
 QMediaPlayer* ItemPlayer::Player() {
