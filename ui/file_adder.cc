@@ -74,7 +74,6 @@ void FileAdder::AddSlice() {
             [this, page, item, seconds] {
               set_duration_(page, item, seconds);
               --probing_;
-              if (Idle()) emit probesDone();
             },
             Qt::QueuedConnection);
       });
@@ -83,7 +82,6 @@ void FileAdder::AddSlice() {
     const std::shared_ptr<Batch> done = batches_.front();
     batches_.pop_front();
     emit finished(done->page, done->added, static_cast<int>(done->skipped));
-    if (Idle()) emit probesDone();
   }
   // The next batch's expansion restarts the slicer when it comes back.
   if (batches_.empty() || !batches_.front()->ready) slicer_.stop();

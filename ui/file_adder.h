@@ -42,8 +42,6 @@ class FileAdder : public QObject {
 
  signals:
   void finished(int page, int added, int skipped);
-  // Every probe of every addition so far has reported.
-  void probesDone();
 
  private:
   // One Add call; batches are added in the order of the calls, each once its expansion is back.
