@@ -15,16 +15,18 @@
 
 #include "jobs/headless_host.h"
 #include "jobs/job_controller.h"
+#include "jobs/media_files.h"
 #include "jobs/trace.h"
 #include "shell/dirs.h"
 
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: vantu-jobs PAGE [options] FILE...\n"
+    "Usage: vantu-jobs PAGE [options] FILE|FOLDER...\n"
     "\n"
     "Runs one tool page's job on each FILE and writes the results into the output folder\n"
-    "(the configured one, unless --output-dir is given).\n"
+    "(the configured one, unless --output-dir is given). A FOLDER stands for the page's media\n"
+    "files inside it and its subfolders, in name order; hidden files and folders are skipped.\n"
     "\n"
     "Pages:\n"
     "  extract    separate the voice from the accompaniment (one file at a time)\n"
@@ -144,12 +146,18 @@ int main(int argc, char** argv) {
   const int cores = static_cast<int>(std::max(1L, sysconf(_SC_NPROCESSORS_ONLN)));
   const size_t parallel = *page == jobs::Extract ? 1 : static_cast<size_t>(*parallel_option ? *parallel_option : cores);
 
+  // Files named here are taken as they are; folders give the page's media files.
+  const jobs::MediaFiles media = jobs::ExpandMediaPaths(*page, files, jobs::NamedFiles::kKeep);
   std::vector<jobs::TaskItem> items;
-  for (const std::string& file : files) {
+  for (const std::string& path : media.files) {
     std::error_code ec;
-    const std::string path = std::filesystem::absolute(file, ec).lexically_normal().string();
     const auto size = std::filesystem::file_size(path, ec);
     items.push_back(jobs::MakeTaskItem(path, ec ? 0 : size));
+  }
+  if (media.skipped) std::cout << media.skipped << " files skipped: not of this page's types\n";
+  if (items.empty()) {
+    std::cout << "0 succeeded, 0 failed: no media files\n";
+    return 1;
   }
   size_t next = 0, done = 0, failed = 0;
   std::map<int32_t, int> shown;

@@ -49,6 +49,11 @@ JobController::~JobController() {
   threads_.JoinAll();
 }
 
+size_t JobController::RunningCount(PageKind page) const {
+  return static_cast<size_t>(
+      std::count_if(running_.begin(), running_.end(), [page](const auto& entry) { return entry.second.page == page; }));
+}
+
 void JobController::StartItem(PageKind page, int32_t item, const TaskItem& task) {
   if (page == Extract && !busy_list_.empty()) {
     host_.ShowPrompt(kBusyPrompt);

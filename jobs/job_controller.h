@@ -55,6 +55,8 @@ class JobController {
   const std::vector<int32_t>& busyList() const { return busy_list_; }
   bool IsRunning(int32_t item) const { return running_.count(item) != 0; }
   size_t RunningCount() const { return running_.size(); }
+  // Items of `page` started and not yet ended.
+  size_t RunningCount(PageKind page) const;
 
  private:
   struct Running {

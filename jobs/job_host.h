@@ -43,6 +43,9 @@ struct FinishedRecord : MessageRecord {
   bool success = false;
   std::string cause;   // why it failed; empty on success
   std::string output;  // the result file on success
+  // Separation only: the other stem of the same run, a WAV file in the temporary folder, for
+  // listening; empty when there is none.
+  std::string companion;
 };
 
 // Thread-safe: posts a message to the host's user-interface thread. Posting after the host is

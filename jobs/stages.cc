@@ -82,23 +82,27 @@ std::string ConvertResult(const WorkerJob& job, const JobEnvironment& env, const
   return output;
 }
 
-// Ends a worker: posts its end state and removes the temporary WAV.
-void EndWorker(const WorkerJob& job, const std::string& cause, const std::string& output) {
+// Ends a worker: posts its end state and removes the temporary WAV (and, after a failure, the
+// companion stem).
+void EndWorker(const WorkerJob& job, const std::string& cause, const std::string& output,
+               const std::string& companion = "") {
   if (!cause.empty()) LOG(ERROR) << "Item " << job.item << " (" << job.task.fullPath << ") failed: " << cause;
   RemoveQuietly(job.temp_wav);
-  PostFinished(*job.owner, job.page, job.item, cause.empty(), cause, output);
+  if (!cause.empty()) RemoveQuietly(companion);
+  PostFinished(*job.owner, job.page, job.item, cause.empty(), cause, output, cause.empty() ? companion : "");
 }
 
 }  // namespace
 
 void PostFinished(MessagePoster& owner, int32_t page, int32_t item, bool success, const std::string& cause,
-                  const std::string& output) {
+                  const std::string& output, const std::string& companion) {
   auto record = std::make_unique<FinishedRecord>();
   record->item = item;
   record->page = page;
   record->success = success;
   record->cause = cause;
   record->output = output;
+  record->companion = companion;
   owner.PostMessage(WM_JOB_FINISHED, std::move(record));
 }
 
@@ -168,23 +172,28 @@ void SeparationWorker(const WorkerJob& job, const JobEnvironment& env) {
   const std::string stem_wav = UnusedPathFor(out_dir + "/" + base + suffix + ".wav", job.task.fullPath);
   const std::string stem_name = fs::path(stem_wav).stem().string();
 
-  const separation::SeparatorOptions options =
+  separation::SeparatorOptions options =
       separation::StemOptions(job.temp_wav, out_dir, env.model_dir, job.extract_type != 0, stem_name);
+  // The other stem of the same run stays in the temporary folder, so the user can listen to
+  // both; the output folder gets only the one asked for.
+  const std::string companion = fs::path(job.temp_wav).replace_extension().string() +
+                                (job.extract_type == 0 ? "-人声" : "-伴奏") + ".wav";
+  separation::AddCompanionStem(&options, companion);
 
   try {
     separation::SeparatorApp app(options);
     app.Run();
   } catch (const std::exception& e) {
     LOG(ERROR) << "Caught Exception!! " << e.what();
-    EndWorker(job, e.what(), "");
+    EndWorker(job, e.what(), "", companion);
     return;
   }
-  if (job.token->cancelled()) return EndWorker(job, "cancelled", "");
+  if (job.token->cancelled()) return EndWorker(job, "cancelled", "", companion);
   PostProgress(*job.owner, job.page, job.item, 90);
   std::string cause;
   const std::string output = UnusedPathFor(out_dir + "/" + stem_name + "." + job.format, job.task.fullPath);
   const std::string result = ConvertResult(job, env, stem_wav, output, &cause);
-  EndWorker(job, cause, result);
+  EndWorker(job, cause, result, companion);
 }
 
 void StretchWorker(const WorkerJob& job, const JobEnvironment& env) {

@@ -51,7 +51,7 @@ void SeparationWorker(const WorkerJob& job, const JobEnvironment& env);
 void StretchWorker(const WorkerJob& job, const JobEnvironment& env);
 
 void PostFinished(MessagePoster& owner, int32_t page, int32_t item, bool success, const std::string& cause,
-                  const std::string& output);
+                  const std::string& output, const std::string& companion = "");
 void PostProgress(MessagePoster& owner, int32_t page, int32_t item, int percent);
 
 }  // namespace jobs

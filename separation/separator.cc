@@ -60,6 +60,14 @@ SeparatorOptions StemOptions(const std::string& input, const std::string& destin
   return options;
 }
 
+void AddCompanionStem(SeparatorOptions* options, const std::string& path) {
+  std::vector<std::string>& names = options->params.output_tensor_names;
+  const bool vocals = !names.empty() && names.front() == "strided_slice_13";
+  names.resize(1);
+  names.push_back(vocals ? "strided_slice_23" : "strided_slice_13");
+  options->companion_path = path;
+}
+
 Separator::Separator(const InferenceEngineParameters& params, std::string instrument_name, bool mwf)
     : mwf_(mwf), audio_adapter_(std::make_unique<WavAudioAdapter>()), instrument_names_{std::move(instrument_name)} {
   (void)mwf_;
@@ -96,8 +104,21 @@ SeparatorApp::SeparatorApp(const SeparatorOptions& options)
     : options_(options), separator_(std::make_unique<Separator>(options_.params, options_.stem_name, options_.mwf)) {}
 
 void SeparatorApp::Run() {
-  separator_->SeparateToFile(options_.input, options_.destination, options_.audio_adapter, options_.offset,
-                             options_.duration, options_.codec, options_.bitrate, options_.filename_format, false);
+  if (options_.companion_path.empty()) {
+    separator_->SeparateToFile(options_.input, options_.destination, options_.audio_adapter, options_.offset,
+                               options_.duration, options_.codec, options_.bitrate, options_.filename_format, false);
+  } else {
+    // One model run gives both stems; the companion goes where the caller asked.
+    WavAudioAdapter adapter;
+    const Waveform waveform = adapter.Load(options_.input, options_.offset, options_.duration, -1);
+    const Waveforms results = separator_->Separate(waveform);
+    SEPARATION_CHECK(results.size() == 2) << "The model returned " << results.size()
+                                          << " results for a stem and its companion";
+    EnsureFolder(options_.destination);
+    adapter.Save(options_.destination + "/" + options_.stem_name + "." + options_.codec, results[0], 44100,
+                 options_.codec, options_.bitrate);
+    adapter.Save(options_.companion_path, results[1], 44100, "wav", options_.bitrate);
+  }
   LOG(INFO) << "Successfully executed separator!!";
 }
 

@@ -29,12 +29,18 @@ struct SeparatorOptions {
   bool mwf = false;
   std::string audio_adapter;
   std::string stem_name;  // output file base name
+  // When set, the model's other stem from the same run is written here as a WAV file too
+  // (for listening); its tensor follows the stem's in params.output_tensor_names.
+  std::string companion_path;
 };
 
 // The options of the program's separation of one stem: `input` WAV separated by the model in
 // `model_dir`, the vocals or the accompaniment written as destination/stem_name.wav.
 SeparatorOptions StemOptions(const std::string& input, const std::string& destination, const std::string& model_dir,
                              bool vocals, const std::string& stem_name);
+
+// Adds the other stem of StemOptions' model to the same run, written as a WAV file at `path`.
+void AddCompanionStem(SeparatorOptions* options, const std::string& path);
 
 class ISeparator {
  public:

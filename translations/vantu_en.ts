@@ -79,6 +79,26 @@
         <source>更多</source>
         <translation>More</translation>
     </message>
+    <message>
+        <source>试听</source>
+        <translation>Listen</translation>
+    </message>
+    <message>
+        <source>play</source>
+        <translation>play</translation>
+    </message>
+    <message>
+        <source>seek</source>
+        <translation>seek</translation>
+    </message>
+    <message>
+        <source>00:00 / 00:00</source>
+        <translation>00:00 / 00:00</translation>
+    </message>
+    <message>
+        <source>file-meta play-time</source>
+        <translation>file-meta play-time</translation>
+    </message>
 </context>
 <context>
     <name>CompressPopMenu</name>
@@ -184,6 +204,38 @@
     <message>
         <source>更多</source>
         <translation>More</translation>
+    </message>
+    <message>
+        <source>试听</source>
+        <translation>Listen</translation>
+    </message>
+    <message>
+        <source>play</source>
+        <translation>play</translation>
+    </message>
+    <message>
+        <source>seek</source>
+        <translation>seek</translation>
+    </message>
+    <message>
+        <source>00:00 / 00:00</source>
+        <translation>00:00 / 00:00</translation>
+    </message>
+    <message>
+        <source>file-meta play-time</source>
+        <translation>file-meta play-time</translation>
+    </message>
+    <message>
+        <source>人声</source>
+        <translation>Vocals</translation>
+    </message>
+    <message>
+        <source>在人声与伴奏之间切换</source>
+        <translation>Switch between vocals and accompaniment</translation>
+    </message>
+    <message>
+        <source>small stem</source>
+        <translation>small stem</translation>
     </message>
 </context>
 <context>
@@ -657,6 +709,18 @@
         <source>vsep</source>
         <translation>vsep</translation>
     </message>
+    <message>
+        <source>添加文件夹</source>
+        <translation>Add Folder</translation>
+    </message>
+    <message>
+        <source>add-folder</source>
+        <translation>add-folder</translation>
+    </message>
+    <message>
+        <source>list-note</source>
+        <translation>list-note</translation>
+    </message>
 </context>
 <context>
     <name>MessageBox</name>
@@ -818,6 +882,26 @@
         <source>更多</source>
         <translation>More</translation>
     </message>
+    <message>
+        <source>试听</source>
+        <translation>Listen</translation>
+    </message>
+    <message>
+        <source>play</source>
+        <translation>play</translation>
+    </message>
+    <message>
+        <source>seek</source>
+        <translation>seek</translation>
+    </message>
+    <message>
+        <source>00:00 / 00:00</source>
+        <translation>00:00 / 00:00</translation>
+    </message>
+    <message>
+        <source>file-meta play-time</source>
+        <translation>file-meta play-time</translation>
+    </message>
 </context>
 <context>
     <name>MetadataPopMenu</name>
@@ -923,6 +1007,26 @@
     <message>
         <source>更多</source>
         <translation>More</translation>
+    </message>
+    <message>
+        <source>试听</source>
+        <translation>Listen</translation>
+    </message>
+    <message>
+        <source>play</source>
+        <translation>play</translation>
+    </message>
+    <message>
+        <source>seek</source>
+        <translation>seek</translation>
+    </message>
+    <message>
+        <source>00:00 / 00:00</source>
+        <translation>00:00 / 00:00</translation>
+    </message>
+    <message>
+        <source>file-meta play-time</source>
+        <translation>file-meta play-time</translation>
     </message>
 </context>
 <context>
@@ -1052,6 +1156,26 @@
     <message>
         <source>更多</source>
         <translation>More</translation>
+    </message>
+    <message>
+        <source>试听</source>
+        <translation>Listen</translation>
+    </message>
+    <message>
+        <source>play</source>
+        <translation>play</translation>
+    </message>
+    <message>
+        <source>seek</source>
+        <translation>seek</translation>
+    </message>
+    <message>
+        <source>00:00 / 00:00</source>
+        <translation>00:00 / 00:00</translation>
+    </message>
+    <message>
+        <source>file-meta play-time</source>
+        <translation>file-meta play-time</translation>
     </message>
 </context>
 <context>
@@ -1222,6 +1346,26 @@
         <source>更多</source>
         <translation>More</translation>
     </message>
+    <message>
+        <source>试听</source>
+        <translation>Listen</translation>
+    </message>
+    <message>
+        <source>play</source>
+        <translation>play</translation>
+    </message>
+    <message>
+        <source>seek</source>
+        <translation>seek</translation>
+    </message>
+    <message>
+        <source>00:00 / 00:00</source>
+        <translation>00:00 / 00:00</translation>
+    </message>
+    <message>
+        <source>file-meta play-time</source>
+        <translation>file-meta play-time</translation>
+    </message>
 </context>
 <context>
     <name>SilencePopMenu</name>
@@ -1328,6 +1472,26 @@
         <source>更多</source>
         <translation>More</translation>
     </message>
+    <message>
+        <source>试听</source>
+        <translation>Listen</translation>
+    </message>
+    <message>
+        <source>play</source>
+        <translation>play</translation>
+    </message>
+    <message>
+        <source>seek</source>
+        <translation>seek</translation>
+    </message>
+    <message>
+        <source>00:00 / 00:00</source>
+        <translation>00:00 / 00:00</translation>
+    </message>
+    <message>
+        <source>file-meta play-time</source>
+        <translation>file-meta play-time</translation>
+    </message>
 </context>
 <context>
     <name>TempoPopMenu</name>
@@ -1400,6 +1564,17 @@
     </message>
 </context>
 <context>
+    <name>ui::BatchNotifier</name>
+    <message>
+        <source>%1 个任务已处理完毕：%2 个成功，%3 个失败</source>
+        <translation>Tasks finished: %1 (%2 succeeded, %3 failed)</translation>
+    </message>
+    <message>
+        <source>查看</source>
+        <translation>Show</translation>
+    </message>
+</context>
+<context>
     <name>ui::CMainWnd</name>
     <message>
         <source>支持格式(%1)</source>
@@ -1408,6 +1583,29 @@
     <message>
         <source>VANTU人声分离</source>
         <translation>VANTU Voice Separate</translation>
+    </message>
+    <message>
+        <source>已添加 %1 个文件，跳过 %2 个非媒体文件</source>
+        <translation>Files added: %1; skipped as not audio or video: %2</translation>
+    </message>
+    <message>
+        <source>已添加 %1 个文件</source>
+        <translation>Files added: %1</translation>
+    </message>
+    <message>
+        <source>选择文件夹</source>
+        <translation>Choose a Folder</translation>
+    </message>
+</context>
+<context>
+    <name>ui::ItemPlayer</name>
+    <message>
+        <source>人声</source>
+        <translation>Vocals</translation>
+    </message>
+    <message>
+        <source>伴奏</source>
+        <translation>Accompaniment</translation>
     </message>
 </context>
 <context>

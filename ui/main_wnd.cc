@@ -16,19 +16,22 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QProgressBar>
-#include <QRegularExpression>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QUiLoader>
 #include <QUrl>
+#include <filesystem>
 
+#include "jobs/media_files.h"
 #include "jobs/media_probe.h"
 #include "jobs/trace.h"
 #include "shell/dirs.h"
 #include "shell/ini_file.h"
 #include "shell/paths.h"
+#include "ui/batch_notifier.h"
 #include "ui/framework/desktop_services.h"
+#include "ui/file_adder.h"
 #include "ui/framework/program_end.h"
 #include "ui/framework/translation.h"
 #include "ui/message_box.h"
@@ -43,16 +46,22 @@ namespace {
 
 using jobs::PageKind;
 
-const char* const kPatterns[] = {
-    "*.mp3;*.aac;*.wma;*.m4a;*.ogg;*.flac;*.wav;*.mp4;*.flv;*.wmv;*.avi;*.mov;*.mkv;*.m4v;*.f4v;*.ts;*.mts;*.rm;"
-    "*.rmvb;*.m3u8;*.webm;*.mpg;*.mpeg;*.asf;*.dat;*.3gp;*.3g2;*.vob;*ogv;*.divx;*.mxf",
-    "*.mp3;*.aac;*.wma;*.ogg;*.m4a;*.flac;*.wav;*.3gpp;*.mp4;*.flv;*.wmv;*.avi;*.mov;*.mkv",
-};
-const char kAudioPatterns[] = "*.mp3;*.aac;*.wma;*.ogg;*.m4a;*.flac;*.wav;*.3gpp";
+QString PatternsOf(PageKind page) { return jobs::MediaPatterns(page); }
 
-QString PatternsOf(PageKind page) {
-  return page == jobs::Extract ? kPatterns[0] : page == jobs::Pitch ? kPatterns[1] : kAudioPatterns;
+// The page's controls beside the ones the jobs know: "add-extract-folder", "extract-add-summary".
+QString PageControl(PageKind page, const char* pattern) { return QString(pattern).arg(jobs::ShortName(page)); }
+constexpr char kAddFolder[] = "add-%1-folder";
+constexpr char kAddSummary[] = "%1-add-summary";
+
+std::optional<PageKind> PageOfNamed(const QString& name, const char* pattern) {
+  for (int p = 0; p < jobs::kPageCount; ++p) {
+    if (name == PageControl(static_cast<PageKind>(p), pattern)) return static_cast<PageKind>(p);
+  }
+  return std::nullopt;
 }
+
+// Controls of a list element that carry the item number as their tag.
+constexpr const char* kPlayerControls[] = {"play-btn", "play-slider", "stem-switch"};
 
 std::optional<PageKind> PageOfControl(const QString& name, const char* jobs::PageNames::*field) {
   for (int p = 0; p < jobs::kPageCount; ++p) {
@@ -90,6 +99,19 @@ void CMainWnd::InitWindow() {
   // Intermediate files of an earlier run are of no use now.
   shell::DeleteDirContents(shell::CreateAppDataDir("VantuVoiceSeparate/Temp"));
   controller_ = std::make_unique<jobs::JobController>(*this, poster(), env_);
+  adder_ = new FileAdder([this](PageKind page, const QString& path) { return BuildItem(page, path); },
+                         [this](PageKind page, int32_t item, double seconds) { SetDuration(page, item, seconds); },
+                         this);
+  connect(adder_, &FileAdder::finished, this, [this](int page, int added, int skipped) {
+    if (auto* note = FindControl<QLabel>(PageControl(static_cast<PageKind>(page), kAddSummary))) {
+      note->setText(skipped ? tr("已添加 %1 个文件，跳过 %2 个非媒体文件").arg(added).arg(skipped)
+                            : tr("已添加 %1 个文件").arg(added));
+    }
+    emit filesAdded(page, added, skipped);
+  });
+  player_ = new ItemPlayer([this](PageKind page, int32_t item) { return FindElement(page, item); }, this);
+  notifier_ = new BatchNotifier(tray_, this);
+  connect(notifier_, &BatchNotifier::clicked, this, [this](int page) { ShowPage(static_cast<PageKind>(page)); });
   for (int p = 0; p < jobs::kPageCount; ++p) {
     if (QListWidget* list = ListOf(static_cast<PageKind>(p))) {
       list->setAcceptDrops(true);
@@ -138,11 +160,21 @@ void CMainWnd::Notify(const Notification& n) {
       ChooseCover();
     } else if (auto page = PageOfControl(name, &jobs::PageNames::add_button)) {
       AddFiles(*page);
+    } else if (auto folder_page = PageOfNamed(name, kAddFolder)) {
+      AddFolder(*folder_page);
+    } else if (name == "play-btn") {
+      const auto page = PageOfItem(n.tag());
+      const auto result = results_.find(n.tag());
+      if (page && result != results_.end()) player_->Toggle(*page, n.tag(), result->second);
+    } else if (name == "stem-switch") {
+      player_->SwitchStem(n.tag());
     } else if (auto start = PageOfControl(name, &jobs::PageNames::start_button)) {
       StartItem(*start, n.tag());
     } else if (auto menu = PageOfControl(name, &jobs::PageNames::menu_button)) {
       ItemPopMenu::ShowAt(*menu, this, n.sender, n.point);
     }
+  } else if (n.type == "valuechanged" && name == "play-slider") {
+    player_->Seek(n.tag(), static_cast<QSlider*>(n.sender)->value());
   } else if (n.type == "valuechanged" && name == "audio-tempo-slider") {
     tempo_ = static_cast<QSlider*>(n.sender)->value();
     if (auto* label = FindControl<QLabel>("audio-tempo-label")) label->setText(QString("%1%").arg(tempo_));
@@ -165,35 +197,62 @@ QString CMainWnd::FileFilter(PageKind page) {
 }
 
 bool CMainWnd::AcceptsFile(PageKind page, const QString& path) {
-  const QString name = QFileInfo(path).fileName();
-  for (const QString& pattern : PatternsOf(page).split(';')) {
-    const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(pattern),
-                                QRegularExpression::CaseInsensitiveOption);
-    if (re.match(name).hasMatch()) return true;
-  }
-  return false;
+  return jobs::IsMediaFileName(page, QFileInfo(path).fileName().toStdString());
 }
 
 void CMainWnd::AddFiles(PageKind page) {
   const QStringList files = DesktopServices::Instance().OpenFileNames(this, FileFilter(page));
-  for (const QString& file : files) AddListItem(page, file);
+  // The user picked these by hand, so a name typed outside the filter is still taken.
+  if (!files.isEmpty()) AddPaths(page, files, jobs::NamedFiles::kKeep);
 }
 
 int CMainWnd::OpenFiles(const QStringList& files) {
   int added = 0;
+  QStringList folders;
   for (const QString& file : files) {
+    if (QFileInfo(file).isDir()) {
+      folders << file;
+      ++added;
+      continue;
+    }
     if (!QFileInfo(file).isFile() || !AcceptsFile(jobs::Extract, file)) {
       LOG(WARNING) << "not added to the separation page: " << file.toStdString();
       continue;
     }
     if (AddListItem(jobs::Extract, file) >= 0) ++added;
   }
+  // A folder's media files follow in the background, as when one is dropped.
+  if (!folders.isEmpty()) AddPaths(jobs::Extract, folders);
   auto* option = FindControl<QAbstractButton>(jobs::NamesOf(jobs::Extract).option);
   if (added > 0 && option) option->setChecked(true);
   return added;
 }
 
+void CMainWnd::AddFolder(PageKind page) {
+  const QString folder = DesktopServices::Instance().ExistingDirectory(this, tr("选择文件夹"));
+  if (!folder.isEmpty()) AddPaths(page, {folder});
+}
+
+void CMainWnd::AddPaths(PageKind page, const QStringList& paths, jobs::NamedFiles named) {
+  if (adder_) adder_->Add(page, paths, named);
+}
+
+bool CMainWnd::AddingFiles() const { return adder_ && adder_->busy(); }
+
 int32_t CMainWnd::AddListItem(PageKind page, const QString& full_path) {
+  const int32_t item = BuildItem(page, full_path);
+  if (item >= 0) SetDuration(page, item, jobs::ProbeMediaDuration(tasks_[item].fullPath));
+  return item;
+}
+
+void CMainWnd::SetDuration(PageKind page, int32_t item, double seconds) {
+  QWidget* element = FindElement(page, item);
+  if (auto* label = element ? element->findChild<QLabel*>("durationLabel") : nullptr) {
+    label->setText(QString::fromStdString(jobs::FormatDurationText(seconds)));
+  }
+}
+
+int32_t CMainWnd::BuildItem(PageKind page, const QString& full_path) {
   QListWidget* list = ListOf(page);
   if (!list) return -1;
   const QFileInfo info(full_path);
@@ -227,11 +286,12 @@ int32_t CMainWnd::AddListItem(PageKind page, const QString& full_path) {
   if (auto* label = element->findChild<QLabel*>("fileSizeLabel")) {
     label->setText(QString::fromStdString(jobs::FormatFileSize(static_cast<int64_t>(task.fileSize))));
   }
-  if (auto* label = element->findChild<QLabel*>("durationLabel")) {
-    label->setText(QString::fromStdString(jobs::FormatDurationText(jobs::ProbeMediaDuration(task.fullPath))));
-  }
+  if (auto* label = element->findChild<QLabel*>("durationLabel")) label->setText("--:--:--");
   for (const char* button : {jobs::NamesOf(page).start_button, jobs::NamesOf(page).menu_button}) {
     if (auto* w = element->findChild<QWidget*>(button)) SetTag(w, item);
+  }
+  for (const char* control : kPlayerControls) {
+    if (auto* w = element->findChild<QWidget*>(control)) SetTag(w, item);
   }
   auto* row = new QListWidgetItem(list);
   row->setSizeHint(QSize(0, kRowHeight));
@@ -239,8 +299,32 @@ int32_t CMainWnd::AddListItem(PageKind page, const QString& full_path) {
   ShowEmptyState(list);
   WireControls(element);
   tasks_[item] = std::move(task);
+  pages_[item] = page;
+  elements_[item] = element;
   ++counter_;
   return item;
+}
+
+std::optional<PageKind> CMainWnd::PageOfItem(int32_t item) const {
+  const auto it = pages_.find(item);
+  if (it == pages_.end()) return std::nullopt;
+  return it->second;
+}
+
+void CMainWnd::ShowPlayer(PageKind page, int32_t item, bool visible) {
+  QWidget* element = FindElement(page, item);
+  if (!element) return;
+  if (auto* box = element->findChild<QWidget*>("playBox")) box->setVisible(visible);
+  const auto result = results_.find(item);
+  if (auto* stem = element->findChild<QWidget*>("stem-switch")) {
+    stem->setVisible(visible && result != results_.end() && !result->second.companion.isEmpty());
+  }
+}
+
+void CMainWnd::ShowPage(PageKind page) {
+  ShowFromTray();
+  if (auto* option = FindControl<QAbstractButton>(jobs::NamesOf(page).option)) option->setChecked(true);
+  if (auto* tab = FindControl<QStackedWidget>("main-tab")) tab->setCurrentIndex(page);
 }
 
 void CMainWnd::StartItem(PageKind page, int32_t item) {
@@ -248,6 +332,12 @@ void CMainWnd::StartItem(PageKind page, int32_t item) {
   const auto it = tasks_.find(item);
   if (it == tasks_.end()) return;
   controller_->StartItem(page, item, it->second);
+  if (controller_->IsRunning(item)) {
+    // The result is about to be written again: it cannot be played meanwhile.
+    player_->StopItem(item);
+    ShowPlayer(page, item, false);
+    results_.erase(item);
+  }
 }
 
 void CMainWnd::RemoveItem(PageKind page, int32_t item) {
@@ -256,6 +346,14 @@ void CMainWnd::RemoveItem(PageKind page, int32_t item) {
   for (int row = 0; row < list->count(); ++row) {
     QWidget* element = list->itemWidget(list->item(row));
     if (element && TagOf(element) == item) {
+      player_->StopItem(item);
+      if (const auto result = results_.find(item); result != results_.end()) {
+        // The other stem lives in the temporary folder only for listening.
+        std::error_code ec;
+        if (!result->second.companion.isEmpty()) std::filesystem::remove(result->second.companion.toStdString(), ec);
+        results_.erase(result);
+      }
+      elements_.erase(item);
       delete list->takeItem(row);
       element->deleteLater();
       ShowEmptyState(list);
@@ -267,13 +365,10 @@ void CMainWnd::RemoveItem(PageKind page, int32_t item) {
 QListWidget* CMainWnd::ListOf(PageKind page) const { return FindControl<QListWidget>(jobs::NamesOf(page).list); }
 
 QWidget* CMainWnd::FindElement(PageKind page, int32_t item) const {
-  QListWidget* list = ListOf(page);
-  if (!list) return nullptr;
-  for (int row = 0; row < list->count(); ++row) {
-    QWidget* element = list->itemWidget(list->item(row));
-    if (element && TagOf(element) == item) return element;
-  }
-  return nullptr;
+  const auto element = elements_.find(item);
+  if (element == elements_.end()) return nullptr;
+  const auto item_page = pages_.find(item);
+  return item_page != pages_.end() && item_page->second == page ? element->second.data() : nullptr;
 }
 
 QWidget* CMainWnd::ItemControl(const std::string& list, int32_t item, const std::string& control) const {
@@ -321,6 +416,14 @@ void CMainWnd::OnItemFinished(const jobs::FinishedRecord& record) {
     Repolish(element);
     element->setToolTip(QString::fromStdString(record.success ? record.output : record.cause));
   }
+  if (record.success && !record.output.empty()) {
+    results_[record.item] = {QString::fromStdString(record.output), QString::fromStdString(record.companion)};
+    ShowPlayer(page, record.item, true);
+  }
+  const auto* option = FindControl<QAbstractButton>(jobs::NamesOf(page).option);
+  const bool unseen = !isVisible() || isMinimized() || !isActiveWindow();
+  notifier_->ItemEnded(page, record.success, controller_->RunningCount(page), unseen,
+                       option ? option->text() : QString(jobs::ShortName(page)));
   emit itemFinished(record.item, record.success);
 }
 
@@ -390,6 +493,10 @@ bool CMainWnd::OnClose(uint32_t reason) {
 
 void CMainWnd::OnDestroy() {
   if (tray_) tray_->hide();
+  if (player_) player_->Stop();
+  // No more items arrive for a window that is going.
+  delete adder_;
+  adder_ = nullptr;
   // Running jobs are stopped: their children killed, their threads joined.
   controller_.reset();
 }
@@ -409,9 +516,12 @@ bool CMainWnd::eventFilter(QObject* watched, QEvent* event) {
         drop->acceptProposedAction();
         return true;
       }
+      // Folders give the page's media files inside them; other files must be of its types.
+      QStringList paths;
       for (const QUrl& url : drop->mimeData()->urls()) {
-        if (url.isLocalFile() && AcceptsFile(page, url.toLocalFile())) AddListItem(page, url.toLocalFile());
+        if (url.isLocalFile()) paths << url.toLocalFile();
       }
+      if (!paths.isEmpty()) AddPaths(page, paths);
       drop->acceptProposedAction();
       return true;
     }

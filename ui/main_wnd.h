@@ -5,16 +5,23 @@
 
 #include <QByteArray>
 #include <QListWidget>
+#include <QPointer>
 #include <QSystemTrayIcon>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "jobs/job_controller.h"
 #include "jobs/job_host.h"
+#include "jobs/media_files.h"
 #include "jobs/task_item.h"
 #include "ui/framework/window_impl_base.h"
+#include "ui/item_player.h"
 
 namespace ui {
+
+class BatchNotifier;
+class FileAdder;
 
 class CMainWnd : public WindowImplBase, public jobs::JobHost {
   Q_OBJECT
@@ -30,11 +37,21 @@ class CMainWnd : public WindowImplBase, public jobs::JobHost {
   // The page's open-file dialog, then one item per chosen file.
   void AddFiles(jobs::PageKind page);
   // Files given on the command line or by a later start: each existing file the separation page
-  // accepts becomes an item there, and that page is shown when any did. Returns how many.
+  // accepts becomes an item there, each folder adds its media files in the background, and that
+  // page is shown when any was taken. Returns how many files and folders were taken.
   int OpenFiles(const QStringList& files);
   // Shows, restores and raises the window.
   void ShowFromTray();
-  // Adds one file as a new item of `page`; returns its number.
+  // The folder dialog, then one item per media file inside the chosen folder.
+  void AddFolder(jobs::PageKind page);
+  // Adds files and folders (their media files, recursively) to `page` in the background:
+  // returns at once, the durations follow as they are probed, and the page's note says how
+  // many were added and skipped. Files named directly pass the page's types unless `named`
+  // keeps them.
+  void AddPaths(jobs::PageKind page, const QStringList& paths, jobs::NamedFiles named = jobs::NamedFiles::kFilter);
+  // Whether an AddPaths is still adding items or probing their durations.
+  bool AddingFiles() const;
+  // Adds one file as a new item of `page` and probes its duration now; returns its number.
   int32_t AddListItem(jobs::PageKind page, const QString& full_path);
   void StartItem(jobs::PageKind page, int32_t item);
   void RemoveItem(jobs::PageKind page, int32_t item);
@@ -42,6 +59,10 @@ class CMainWnd : public WindowImplBase, public jobs::JobHost {
   // The list element "item-<item>" of a page, or null.
   QWidget* FindElement(jobs::PageKind page, int32_t item) const;
   QListWidget* ListOf(jobs::PageKind page) const;
+  // Shows the window normally, on `page`.
+  void ShowPage(jobs::PageKind page);
+  ItemPlayer& player() { return *player_; }
+  BatchNotifier& notifier() { return *notifier_; }
   int tempo_value() const { return tempo_; }
   int compress_level() const { return compress_level_; }
   const std::vector<int32_t>& busyList() const { return controller_->busyList(); }
@@ -66,6 +87,8 @@ class CMainWnd : public WindowImplBase, public jobs::JobHost {
  signals:
   // An item reached its end state (for tests and the screenshots tool).
   void itemFinished(int item, bool success);
+  // An AddPaths call put its last file in the list.
+  void filesAdded(int page, int added, int skipped);
 
  protected:
   QString GetSkinFile() const override { return "MainWindow.xml"; }
@@ -81,6 +104,11 @@ class CMainWnd : public WindowImplBase, public jobs::JobHost {
 
  private:
   QWidget* ItemControl(const std::string& list, int32_t item, const std::string& control) const;
+  // Builds the element and the task entry of one file; its duration is left to the caller.
+  int32_t BuildItem(jobs::PageKind page, const QString& full_path);
+  void SetDuration(jobs::PageKind page, int32_t item, double seconds);
+  void ShowPlayer(jobs::PageKind page, int32_t item, bool visible);
+  std::optional<jobs::PageKind> PageOfItem(int32_t item) const;
   void ChooseCover();
   void OpenHelp();
   void SetUpTray();
@@ -93,6 +121,14 @@ class CMainWnd : public WindowImplBase, public jobs::JobHost {
   jobs::JobEnvironment env_;
   std::unique_ptr<jobs::JobController> controller_;
   QSystemTrayIcon* tray_ = nullptr;
+  FileAdder* adder_ = nullptr;
+  ItemPlayer* player_ = nullptr;
+  BatchNotifier* notifier_ = nullptr;
+  // What a succeeded item can play, by item number.
+  std::map<int32_t, ItemPlayer::Sources> results_;
+  std::map<int32_t, jobs::PageKind> pages_;
+  // The list element of each item still listed: lookups stay cheap in lists of thousands.
+  std::map<int32_t, QPointer<QWidget>> elements_;
   bool start_upgrade_check_;
 };
 

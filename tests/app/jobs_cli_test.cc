@@ -28,6 +28,26 @@ TEST(JobsCliTest, RunsEveryFileAndReportsEachEnd) {
   EXPECT_EQ(ok.exit_code, 0) << ok.output;
 }
 
+TEST(JobsCliTest, AFolderGivesItsMediaFilesAndAMissingNameFails) {
+  testing_support::TempDir dir;
+  std::filesystem::create_directories(dir.File("in/sub"));
+  std::filesystem::create_directories(dir.File("in/.hidden"));
+  for (const char* name : {"in/b.wav", "in/sub/a.wav", "in/.hidden/c.wav"}) {
+    ASSERT_EQ(RunProgram("ffmpeg", {"-v", "error", "-f", "lavfi", "-i", "sine=d=1", dir.File(name)}).exit_code, 0);
+  }
+  testing_support::WriteFile(dir.File("in/readme.txt"), "words");
+  const auto r = RunProgram(kProgram, {"reverse", "--format", "flac", "--output-dir", dir.File("out"),
+                                       dir.File("in"), dir.File("gone.wav")});
+  EXPECT_EQ(r.exit_code, 1) << r.output;
+  EXPECT_NE(r.output.find("1 files skipped"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("gone.wav: failed: the file"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("2 succeeded, 1 failed"), std::string::npos) << r.output;
+  // Name order: b.wav before the subfolder's a.wav.
+  EXPECT_LT(r.output.find("b.wav: started"), r.output.find("a.wav: started")) << r.output;
+  EXPECT_TRUE(std::filesystem::exists(dir.File("out/a.flac")));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("out/c.flac")));
+}
+
 TEST(JobsCliTest, UsageErrorsAndHelp) {
   const auto help = RunProgram(kProgram, {"--help"});
   EXPECT_EQ(help.exit_code, 0);

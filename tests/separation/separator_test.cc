@@ -131,6 +131,24 @@ TEST_F(SeparatorTest, WritesTheStemIntoAFolderItCreates) {
   EXPECT_EQ(ReadFile(dir_.File("out/song-伴奏.mp3")).substr(0, 4), "RIFF");
 }
 
+TEST_F(SeparatorTest, ACompanionStemComesFromTheSameRun) {
+  // The stem asked for goes to the output folder, the other one where the companion asks.
+  for (const bool vocals : {true, false}) {
+    SeparatorOptions o = StemOptions(dir_.File("song.wav"), dir_.File("out"), kModels + "/scale", vocals, "stem");
+    AddCompanionStem(&o, dir_.File("other.wav"));
+    AddCompanionStem(&o, dir_.File("other.wav"));  // twice is the same as once
+    ASSERT_EQ(o.params.output_tensor_names.size(), 2u);
+    SeparatorApp(o).Run();
+    const int16_t half = 16383, quarter = 8191;
+    EXPECT_EQ(static_cast<int16_t>(ReadU16(ReadFile(dir_.File("out/stem.wav")), 44)), vocals ? half : quarter);
+    EXPECT_EQ(static_cast<int16_t>(ReadU16(ReadFile(dir_.File("other.wav")), 44)), vocals ? quarter : half);
+  }
+  SeparatorOptions one = Options("fails", "strided_slice_13");
+  AddCompanionStem(&one, dir_.File("other2.wav"));
+  EXPECT_NE(MessageOf([&] { SeparatorApp(one).Run(); }).find("Check failed"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("other2.wav")));
+}
+
 TEST_F(SeparatorTest, CreatesOnlyTheLastFolderLevel) {
   LogCapture log;
   SeparatorOptions o = Options("scale", "strided_slice_13");

@@ -73,6 +73,8 @@ TEST_F(MainWindowTest, AddedFilesShowNameSizeDurationAndInterleavedNumbers) {
   qobject_cast<QAbstractButton*>(Control("add-pitch-file"))->click();
   qobject_cast<QAbstractButton*>(Control("add-extract-file"))->click();
   EXPECT_TRUE(desktop_.filters[0].startsWith(Shown("支持格式(*.mp3 *.aac *.wma *.m4a", "Supported formats (*.mp3 *.aac *.wma *.m4a")));
+  // The files go in the background, in the order they were chosen.
+  ASSERT_TRUE(WaitFor([&] { return !window_->AddingFiles(); }));
 
   ASSERT_EQ(window_->ListOf(PageKind::Extract)->count(), 3);
   ASSERT_EQ(window_->ListOf(PageKind::Pitch)->count(), 1);
@@ -92,11 +94,18 @@ TEST_F(MainWindowTest, AddedFilesShowNameSizeDurationAndInterleavedNumbers) {
 
   // A cancelled dialog adds nothing; removing keeps the other numbers, the counter goes on.
   qobject_cast<QAbstractButton*>(Control("add-extract-file"))->click();
+  ASSERT_TRUE(WaitFor([&] { return !window_->AddingFiles(); }));
   EXPECT_EQ(window_->ListOf(PageKind::Extract)->count(), 3);
   window_->RemoveItem(PageKind::Extract, 2);
   EXPECT_EQ(window_->ListOf(PageKind::Extract)->count(), 2);
   EXPECT_NE(window_->FindElement(PageKind::Extract, 3), nullptr);
   EXPECT_EQ(window_->AddListItem(PageKind::Silence, QString::fromStdString(a)), 4);
+  // A name typed into the dialog that does not exist still becomes an item.
+  desktop_.files = {{QString::fromStdString(dir_.File("typed.mp3"))}};
+  qobject_cast<QAbstractButton*>(Control("add-silence-file"))->click();
+  ASSERT_TRUE(WaitFor([&] { return !window_->AddingFiles(); }));
+  EXPECT_EQ(window_->tasks().at(5).fileName, "typed.mp3");
+  EXPECT_EQ(text(PageKind::Silence, 5, "fileSizeLabel"), "0B");
 }
 
 TEST_F(MainWindowTest, EveryPageRunsAnItemFromItsStartButtonToSuccess) {

@@ -160,21 +160,30 @@ TEST_F(ServicesTest, CancellingADownloadClosesItOrEndsAForcedUpgrade) {
   EXPECT_TRUE(desktop_.opened.empty());
 }
 
-TEST_F(ServicesTest, DroppedFilesAreAddedWithThePagesFilter) {
+TEST_F(ServicesTest, DroppedFilesAndFoldersAreAddedWithThePagesFilter) {
   const std::string song = Make("dropped.mp3", {"-f", "lavfi", "-i", "sine=d=1"});
   testing_support::WriteFile(dir_.File("notes.txt"), "x");
+  std::filesystem::create_directories(dir_.File("album/.thumbs"));
+  for (const char* name : {"album/2.wav", "album/10.wav", "album/cover.jpg", "album/.thumbs/x.wav"}) {
+    testing_support::WriteFile(dir_.File(name), "x");
+  }
   QListWidget* list = window_->ListOf(jobs::Silence);
   QMimeData mime;
   mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(song)),
-                QUrl::fromLocalFile(QString::fromStdString(dir_.File("notes.txt")))});
+                QUrl::fromLocalFile(QString::fromStdString(dir_.File("notes.txt"))),
+                QUrl::fromLocalFile(QString::fromStdString(dir_.File("album")))});
   // As a drag from the file manager arrives: enter, then drop.
   QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(list->viewport(), &enter);
   EXPECT_TRUE(enter.isAccepted());
   QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(list->viewport(), &drop);
-  ASSERT_EQ(list->count(), 1);
-  EXPECT_EQ(window_->tasks().begin()->second.fileName, "dropped.mp3");
+  ASSERT_TRUE(WaitFor([&] { return !window_->AddingFiles(); }));
+  ASSERT_EQ(list->count(), 3);
+  std::vector<std::string> names;
+  for (const auto& [item, task] : window_->tasks()) names.push_back(task.fileName);
+  EXPECT_EQ(names, (std::vector<std::string>{"dropped.mp3", "2.wav", "10.wav"}));
+  EXPECT_EQ(qobject_cast<QLabel*>(Control("silence-add-summary"))->text(), Shown("已添加 3 个文件，跳过 2 个非媒体文件", "Files added: 3; skipped as not audio or video: 2"));
 }
 
 }  // namespace

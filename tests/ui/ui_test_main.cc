@@ -1,9 +1,14 @@
 #include <glog/logging.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+
+#include "jobs/child_process.h"
+#include "jobs/tool_locator.h"
 
 #include "tests/ui/ui_fixture.h"
 #include "shell/ui_language.h"
@@ -19,6 +24,19 @@ int main(int argc, char** argv) {
   setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
   setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // A session bus of our own, where a test plays the desktop's notification service.
+  const char* path = std::getenv("PATH");
+  jobs::ChildProcess bus;
+  jobs::UniqueFd bus_output;
+  const std::string daemon = jobs::FindTool("dbus-daemon", "", path ? path : "");
+  if (!daemon.empty()) {
+    bus = jobs::ChildProcess::Start({daemon, "--session", "--nofork", "--print-address=1"}, jobs::OutputMode::kCapture);
+    bus_output = bus.TakeOutput();
+    std::string address;
+    char c = 0;
+    while (bus_output.valid() && read(bus_output.get(), &c, 1) == 1 && c != '\n') address += c;
+    if (!address.empty()) setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+  }
   FLAGS_logtostderr = true;
   FLAGS_minloglevel = google::GLOG_WARNING;
   google::InitGoogleLogging(argv[0]);

@@ -26,8 +26,10 @@
 #include "jobs/tool_locator.h"
 #include "jobs/trace.h"
 #include "shell/ui_language.h"
+#include "ui/batch_notifier.h"
 #include "ui/feedback_dialog.h"
 #include "ui/framework/translation.h"
+#include "ui/item_player.h"
 #include "ui/main_wnd.h"
 #include "ui/message_box.h"
 #include "ui/messages.h"
@@ -188,10 +190,12 @@ int main(int argc, char** argv) {
   qobject_cast<QLineEdit*>(window.FindControl("album-edit"))->setText("Summer Sessions");
   qobject_cast<QLineEdit*>(window.FindControl("artist-edit"))->setText("The Quiet Room");
   const char* const pages[] = {"extract", "pitch", "tempo", "silence", "compress", "reverse", "metadata"};
+  int32_t first_good = -1;
   for (int p = 0; p < jobs::kPageCount; ++p) {
     const auto page = static_cast<jobs::PageKind>(p);
     qobject_cast<QRadioButton*>(window.FindControl(jobs::NamesOf(page).option))->setChecked(true);
     const int32_t good = window.AddListItem(page, QString::fromStdString(songs[1]));
+    if (p == 0) first_good = good;
     const int32_t bad = window.AddListItem(page, QString::fromStdString(broken));
     window.AddListItem(page, QString::fromStdString(songs[p % 2 == 0 ? 0 : 2]));
     const int before = finished;
@@ -217,6 +221,38 @@ int main(int argc, char** argv) {
   QWidget* tray = ui::CMainTaskMenu::PlaceMenu(&window, window.frameGeometry().center());
   Shoot(tray, "10-tray-menu");
   tray->close();
+
+  // Listening: a folder added to the separation page, and its finished item playing.
+  {
+    std::FILE* f = std::fopen((media + "/readme.txt").c_str(), "w");
+    if (f) std::fclose(f);
+  }
+  qobject_cast<QRadioButton*>(window.FindControl("audio-extract"))->setChecked(true);
+  window.AddPaths(jobs::Extract, {QString::fromStdString(media)});
+  WaitFor([&] { return !window.AddingFiles(); }, 30000);
+  qobject_cast<QAbstractButton*>(window.FindElement(jobs::Extract, first_good)->findChild<QWidget*>("play-btn"))
+      ->click();
+  WaitFor([&] { return window.player().playing() && window.player().position() > 1500; }, 10000);
+  Shoot(&window, "16-main-playing");
+  window.player().Stop();
+
+  // The word when a batch ends out of sight: there is no notification service under Xvfb, so
+  // its title and text are written down.
+  QObject::connect(&window.notifier(), &ui::BatchNotifier::shown, [](int, const QString& title, const QString& text) {
+    QFile file(g_out + "/17-notification.txt");
+    if (file.open(QIODevice::WriteOnly)) file.write((title + "\n" + text + "\n").toUtf8());
+  });
+  {
+    const int32_t good = window.AddListItem(jobs::Silence, QString::fromStdString(songs[1]));
+    const int32_t bad = window.AddListItem(jobs::Silence, QString::fromStdString(broken));
+    window.showMinimized();
+    const int before = finished;
+    window.StartItem(jobs::Silence, good);
+    window.StartItem(jobs::Silence, bad);
+    WaitFor([&] { return finished == before + 2; }, 60000);
+    window.ShowPage(jobs::Silence);
+    Wait(300);
+  }
 
   ShootModal("11-settings");
   ui::SetingDialog::Open(&window);

@@ -44,6 +44,8 @@ def required():
         main[f"audio-{key}"] = "QRadioButton"
         main[f"audio-{key}-format"] = "QComboBox"
         main[f"add-{key}-file"] = "QPushButton"
+        main[f"add-{key}-folder"] = "QPushButton"
+        main[f"{key}-add-summary"] = "QLabel"
         main[f"audio-{key}-list"] = "QListWidget"
     main.update({
         "audio-extract-type": "QComboBox",
@@ -60,6 +62,8 @@ def required():
             "fileNameLabel": "QLabel", "fileSizeLabel": "QLabel", "durationLabel": "QLabel",
             progress: "QProgressBar", "status-sucess": "QLabel", "status-failed": "QLabel",
             start: "QPushButton", menu: "QPushButton",
+            "playBox": "QWidget", "play-btn": "QPushButton", "play-slider": "QSlider", "play-time": "QLabel",
+            **({"stem-switch": "QPushButton"} if prefix == "Extract" else {}),
         }
         req[f"{prefix}PopMenu.xml"] = {f"{prefix}PopMenu": "QWidget", "open-dir": "QPushButton",
                                        "remove-file": "QPushButton"}
