@@ -63,10 +63,17 @@ TEST_F(DesktopStartTest, FilesTheSeparationPageTakesJoinItsListAndThePageIsShown
   testing_support::WriteFile(dir_.File("notes.txt"), "not media");
   qobject_cast<QAbstractButton*>(Control("audio-tempo"))->setChecked(true);
 
+  // A folder brings its media files, after the files named directly.
+  std::filesystem::create_directory(dir_.File("album"));
+  Make("album/track.mp3", {"-f", "lavfi", "-i", "sine=d=1"});
+  testing_support::WriteFile(dir_.File("album/cover.txt"), "not media");
+
   const int added = window_->OpenFiles({QString::fromStdString(song), QString::fromStdString(dir_.File("notes.txt")),
+                                        QString::fromStdString(dir_.File("album")),
                                         QString::fromStdString(dir_.File("gone.mp3")), QString::fromStdString(clip)});
-  EXPECT_EQ(added, 2);
-  EXPECT_EQ(ListedNames(window_->ListOf(jobs::Extract)), QStringList({"song.mp3", "clip.mp4"}));
+  EXPECT_EQ(added, 3);
+  ASSERT_TRUE(WaitFor([&] { return !window_->AddingFiles(); }));
+  EXPECT_EQ(ListedNames(window_->ListOf(jobs::Extract)), QStringList({"song.mp3", "clip.mp4", "track.mp3"}));
   EXPECT_EQ(window_->ListOf(jobs::Tempo)->count(), 0);
   EXPECT_EQ(qobject_cast<QStackedWidget*>(Control("main-tab"))->currentIndex(), 0);
   EXPECT_EQ(window_->tasks().begin()->second.fullPath, song);
