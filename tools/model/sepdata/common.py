@@ -40,3 +40,16 @@ def rms(x):
 def normalise(x):
     """x at unit RMS (silence stays silence)."""
     return x / (np.sqrt((x ** 2).mean()) + 1e-9)
+
+
+def group_phrases(notes, gap=0.25):
+    """Notes (start, length, key) back into phrases: a gap of more than `gap` s starts one."""
+    phrases, cur = [], []
+    for nt in notes:
+        if cur and nt[0] - (cur[-1][0] + cur[-1][1]) > gap:
+            phrases.append(cur)
+            cur = []
+        cur.append(nt)
+    if cur:
+        phrases.append(cur)
+    return phrases

@@ -18,7 +18,7 @@ import numpy as np
 import scipy.signal as sps
 import soundfile as sf
 
-from .common import SR, add_at
+from .common import SR, add_at, group_phrases
 
 PRAAT = shutil.which("praat")
 SING_SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "sing.praat")
@@ -135,18 +135,6 @@ def register_shift(rng, speaker, notes):
     own = 69 + 12 * np.log2(speaker_pitch(rng, speaker) / 440.0)
     want = own + float(rng.uniform(0, 7))  # singers sit above their speaking pitch
     return int(12 * round((want - mid) / 12))
-
-
-def group_phrases(notes, gap=0.25):
-    phrases, cur = [], []
-    for nt in notes:
-        if cur and nt[0] - (cur[-1][0] + cur[-1][1]) > gap:
-            phrases.append(cur)
-            cur = []
-        cur.append(nt)
-    if cur:
-        phrases.append(cur)
-    return phrases
 
 
 def plan_take(rng, speaker, notes, spoken_share):

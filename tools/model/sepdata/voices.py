@@ -10,7 +10,7 @@ import numpy as np
 import scipy.signal as sps
 import soundfile as sf
 
-from .common import SR, add_at
+from .common import SR, add_at, group_phrases
 from . import speech
 from .midi import Midi, render
 
@@ -169,20 +169,6 @@ def formant_voice(rng, song, notes, val):
 SYLLABLES = ["la", "na", "da", "ma", "lo", "no", "do", "mi", "ni", "li", "ba", "ya", "ooh", "ah",
              "hey", "love", "you", "me", "sky", "night", "day", "fire", "heart", "baby", "oh",
              "go", "home", "sun", "rain", "dream", "time", "way", "light", "stay", "fly", "away"]
-
-
-def group_phrases(notes):
-    """Notes back into phrases: a gap of more than 0.25 s starts a new one."""
-    phrases = []
-    cur = []
-    for nt in notes:
-        if cur and nt[0] - (cur[-1][0] + cur[-1][1]) > 0.25:
-            phrases.append(cur)
-            cur = []
-        cur.append(nt)
-    if cur:
-        phrases.append(cur)
-    return phrases
 
 
 def espeak_voice(rng, song, pool, notes, tmp, name):
