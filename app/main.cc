@@ -1,6 +1,7 @@
 // VantuVoiceSeparate: the desktop program. One instance per user: a second start asks the
 // first to show its window and ends.
 #include <glog/logging.h>
+#include <signal.h>
 
 #include <QApplication>
 #include <QDir>
@@ -32,6 +33,9 @@ bool RaiseRunningInstance(const QString& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Past a file-size limit a write then fails with EFBIG, which the jobs report, instead of
+  // the signal ending the whole program. Children start with the default again.
+  signal(SIGXFSZ, SIG_IGN);
   QApplication app(argc, argv);
   app.setApplicationName("VantuVoiceSeparate");
   app.setApplicationDisplayName(ui::CMainWnd::kTitle);
