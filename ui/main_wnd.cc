@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -19,6 +20,7 @@
 #include <QSlider>
 #include <QStackedWidget>
 #include <QStyle>
+#include <QTimer>
 #include <QUiLoader>
 #include <QUrl>
 
@@ -173,8 +175,27 @@ bool CMainWnd::AcceptsFile(PageKind page, const QString& path) {
 }
 
 void CMainWnd::AddFiles(PageKind page) {
-  const QStringList files = DesktopServices::Instance().OpenFileNames(this, FileFilter(page));
-  for (const QString& file : files) AddListItem(page, file);
+  AddListItems(page, DesktopServices::Instance().OpenFileNames(this, FileFilter(page)));
+}
+
+void CMainWnd::AddListItems(PageKind page, const QStringList& files) {
+  const bool idle = pending_adds_.empty();
+  for (const QString& file : files) pending_adds_.emplace_back(page, file);
+  if (idle) AddPendingSlice();
+}
+
+void CMainWnd::AddPendingSlice() {
+  // A few files always at once; then more only while the slice stays short.
+  constexpr int kAtOnce = 4;
+  constexpr qint64 kSliceMs = 25;
+  QElapsedTimer clock;
+  clock.start();
+  for (int added = 0; !pending_adds_.empty() && (added < kAtOnce || clock.elapsed() < kSliceMs); ++added) {
+    const auto [page, file] = pending_adds_.front();
+    pending_adds_.pop_front();
+    AddListItem(page, file);
+  }
+  if (!pending_adds_.empty()) QTimer::singleShot(0, this, &CMainWnd::AddPendingSlice);
 }
 
 int32_t CMainWnd::AddListItem(PageKind page, const QString& full_path) {
@@ -393,9 +414,11 @@ bool CMainWnd::eventFilter(QObject* watched, QEvent* event) {
         drop->acceptProposedAction();
         return true;
       }
+      QStringList files;
       for (const QUrl& url : drop->mimeData()->urls()) {
-        if (url.isLocalFile() && AcceptsFile(page, url.toLocalFile())) AddListItem(page, url.toLocalFile());
+        if (url.isLocalFile() && AcceptsFile(page, url.toLocalFile())) files << url.toLocalFile();
       }
+      AddListItems(page, files);
       drop->acceptProposedAction();
       return true;
     }

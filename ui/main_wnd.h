@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QListWidget>
 #include <QSystemTrayIcon>
+#include <deque>
 #include <map>
 #include <memory>
 
@@ -31,6 +32,9 @@ class CMainWnd : public WindowImplBase, public jobs::JobHost {
   void AddFiles(jobs::PageKind page);
   // Adds one file as a new item of `page`; returns its number.
   int32_t AddListItem(jobs::PageKind page, const QString& full_path);
+  // Adds the files as items in their order: the first ones at once, the rest a slice per turn
+  // of the event loop, so a long selection never freezes the window while it is probed.
+  void AddListItems(jobs::PageKind page, const QStringList& files);
   void StartItem(jobs::PageKind page, int32_t item);
   void RemoveItem(jobs::PageKind page, int32_t item);
 
@@ -86,6 +90,8 @@ class CMainWnd : public WindowImplBase, public jobs::JobHost {
   int compress_level_ = 1;
   std::map<int32_t, jobs::TaskItem> tasks_;
   std::map<int, QByteArray> element_skins_;
+  std::deque<std::pair<jobs::PageKind, QString>> pending_adds_;
+  void AddPendingSlice();
   jobs::JobEnvironment env_;
   std::unique_ptr<jobs::JobController> controller_;
   QSystemTrayIcon* tray_ = nullptr;

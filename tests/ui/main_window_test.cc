@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QStackedWidget>
+#include <QTest>
 #include <filesystem>
 
 #include "shell/ini_file.h"
@@ -97,6 +98,16 @@ TEST_F(MainWindowTest, AddedFilesShowNameSizeDurationAndInterleavedNumbers) {
   EXPECT_EQ(window_->ListOf(PageKind::Extract)->count(), 2);
   EXPECT_NE(window_->FindElement(PageKind::Extract, 3), nullptr);
   EXPECT_EQ(window_->AddListItem(PageKind::Silence, QString::fromStdString(a)), 4);
+
+  // A long selection arrives in slices while the window keeps running, all of it, in order.
+  QStringList many;
+  for (int i = 0; i < 300; ++i) many << QString::fromStdString(i % 2 ? a : b);
+  desktop_.files = {many};
+  qobject_cast<QAbstractButton*>(Control("add-tempo-file"))->click();
+  EXPECT_LT(window_->ListOf(PageKind::Tempo)->count(), 300);
+  QTRY_COMPARE_WITH_TIMEOUT(window_->ListOf(PageKind::Tempo)->count(), 300, 60000);
+  EXPECT_EQ(window_->tasks().at(5).fullPath, b);
+  EXPECT_EQ(window_->tasks().at(304).fullPath, a);
 }
 
 TEST_F(MainWindowTest, EveryPageRunsAnItemFromItsStartButtonToSuccess) {
