@@ -52,12 +52,6 @@ TEST_F(FailuresTest, BadInputFilesEndFailedWithTheirCause) {
 
   // Nothing was written, and the program keeps working.
   EXPECT_TRUE(fs::is_empty(out_dir_));
-  // A failed item never removes an earlier result of the same name.
-  testing_support::WriteFile(out_dir_ + "/notes.wav", "an earlier result");
-  host_.SetText("audio-silence-format", "wav");
-  ExpectFailure(PageKind::Silence, dir_.File("notes.mp3"), "notes.mp3: Invalid");
-  EXPECT_EQ(testing_support::ReadFile(out_dir_ + "/notes.wav"), "an earlier result");
-  fs::remove(out_dir_ + "/notes.wav");
   const std::string good = Make("good.wav", {"-f", "lavfi", "-i", "sine=d=1"});
   EXPECT_TRUE(RunOne(PageKind::Reverse, good).success);
 }
@@ -97,11 +91,6 @@ TEST_F(FailuresTest, AFailingToolEndsFailedAndKeepsTheIntermediate) {
   Rebuild();
   ExpectFailure(PageKind::Pitch, song, "soundstretch failed");
   EXPECT_TRUE(fs::is_empty(out_dir_));
-  // An earlier result of the same name survives a failed run.
-  testing_support::WriteFile(out_dir_ + "/song-升调1个半音.wav", "earlier");
-  ExpectFailure(PageKind::Pitch, song, "soundstretch failed");
-  EXPECT_EQ(testing_support::ReadFile(out_dir_ + "/song-升调1个半音.wav"), "earlier");
-  fs::remove(out_dir_ + "/song-升调1个半音.wav");
 
   env_.find_tool = real_find;
   Rebuild();
