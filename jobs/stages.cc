@@ -76,7 +76,7 @@ std::string RunStep(const std::string& what, const std::vector<std::string>& arg
 
 // Turns the complete partial WAV `wav` into the result: converted when the format asks for
 // it, else renamed to `stem_wav`. Returns the result's path, or sets `cause`. When only the
-// conversion failed, the WAV stays as `stem_wav` if no file of that name is there.
+// conversion failed (not cancelled), the WAV stays as `stem_wav` if no file has that name.
 std::string FinishResult(const WorkerJob& job, const JobEnvironment& env, const std::string& wav,
                          const std::string& stem_wav, const std::string& output, std::string* cause) {
   if (!NeedsConversion(job.format)) {
@@ -97,7 +97,12 @@ std::string FinishResult(const WorkerJob& job, const JobEnvironment& env, const 
     RemoveQuietly(wav);
     return output;
   }
-  *cause = KeepIfNameFree(wav, stem_wav) ? failure + "; the WAV result stays at " + stem_wav : failure;
+  if (job.token->cancelled()) {
+    RemoveQuietly(wav);
+    *cause = "cancelled";
+  } else {
+    *cause = KeepIfNameFree(wav, stem_wav) ? failure + "; the WAV result stays at " + stem_wav : failure;
+  }
   return "";
 }
 
