@@ -24,8 +24,8 @@ std::string WriteErrorText(int error) {
     case ENOSPC:
     case EDQUOT: return "the disk is full";
     case EFBIG: return "the file would be larger than the file size limit allows";
-    case ENOENT:
-    case ENOTDIR: return "its folder no longer exists";
+    case ENOENT: return "its folder no longer exists";
+    case ENOTDIR: return "its folder is a file, not a folder";
     case EACCES:
     case EPERM: return "the folder may not be written to";
     case EROFS: return "the disk is read-only";
