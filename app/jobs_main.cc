@@ -1,6 +1,8 @@
 // vantu-jobs: runs any tool page's job on media files from the command line, through the same
 // job code the window uses.
 #include <glog/logging.h>
+#include <signal.h>
+#include <sys/signalfd.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +20,7 @@
 #include "jobs/media_files.h"
 #include "jobs/trace.h"
 #include "shell/dirs.h"
+#include "shell/unique_fd.h"
 
 namespace {
 
@@ -50,7 +53,8 @@ constexpr char kUsage[] =
     "  --verbose             print the jobs' log and console trace\n"
     "  --help                show this text\n"
     "\n"
-    "Exits 0 when every item succeeded, 1 when one failed, 2 on a usage error.\n";
+    "Exits 0 when every item succeeded, 1 when one failed, 2 on a usage error; on SIGINT or\n"
+    "SIGTERM the running items are cancelled, their partial files removed, and it exits 130 or 143.\n";
 
 int UsageError(const std::string& message) {
   std::cerr << "vantu-jobs: " << message << "\n\n" << kUsage;
@@ -70,6 +74,9 @@ std::optional<int> ToInt(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Past a file-size limit a write then fails with EFBIG, which the jobs report, instead of
+  // the signal ending the whole program. Children start with the default again.
+  signal(SIGXFSZ, SIG_IGN);
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) return UsageError("no page given");
   if (std::find(args.begin(), args.end(), "--help") != args.end()) {
@@ -99,6 +106,15 @@ int main(int argc, char** argv) {
     }
   }
   if (files.empty()) return UsageError("no files given");
+
+  // SIGINT and SIGTERM are read from a descriptor, so the loop below can cancel the items and
+  // remove their partial files. Blocked before any thread starts; children get no mask.
+  sigset_t stop_signals;
+  sigemptyset(&stop_signals);
+  sigaddset(&stop_signals, SIGINT);
+  sigaddset(&stop_signals, SIGTERM);
+  sigprocmask(SIG_BLOCK, &stop_signals, nullptr);
+  const shell::UniqueFd signal_fd(signalfd(-1, &stop_signals, SFD_NONBLOCK | SFD_CLOEXEC));
 
   google::InitGoogleLogging(argv[0]);
   FLAGS_logtostderr = true;
@@ -186,11 +202,21 @@ int main(int argc, char** argv) {
     }
   };
   start_more();
-  while (done < items.size()) {
-    host.RunUntil([&] { return done == items.size() || (next < items.size() && controller.RunningCount() < parallel); },
-                  std::chrono::hours(24 * 365));
-    start_more();
+  int stop_signal = 0;
+  while (done < next) {
+    host.RunUntil([&] { return done == next || (!stop_signal && next < items.size() && controller.RunningCount() < parallel); },
+                  std::chrono::milliseconds(200));
+    signalfd_siginfo info{};
+    if (!stop_signal && signal_fd.get() >= 0 && read(signal_fd.get(), &info, sizeof info) == sizeof info) {
+      stop_signal = static_cast<int>(info.ssi_signo);
+      std::cout << "stopping: cancelling the running items\n" << std::flush;
+      controller.CancelAll();
+    }
+    if (!stop_signal) start_more();
   }
-  std::cout << items.size() - failed << " succeeded, " << failed << " failed\n";
+  std::cout << done - failed << " succeeded, " << failed << " failed";
+  if (items.size() > next) std::cout << ", " << items.size() - next << " not started";
+  std::cout << "\n";
+  if (stop_signal) return 128 + stop_signal;
   return failed ? 1 : 0;
 }

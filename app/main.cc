@@ -1,6 +1,7 @@
 // VantuVoiceSeparate: the desktop program. One instance per user: a later start hands its files
 // to the running one, whose window comes to the front, and ends.
 #include <glog/logging.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -57,6 +58,9 @@ std::optional<int> AnswerWithoutWindow(int argc, char** argv) {
 int main(int argc, char** argv) {
   if (const std::optional<int> code = AnswerWithoutWindow(argc, argv)) return *code;
 
+  // Past a file-size limit a write then fails with EFBIG, which the jobs report, instead of
+  // the signal ending the whole program. Children start with the default again.
+  signal(SIGXFSZ, SIG_IGN);
   QApplication app(argc, argv);
   app.setApplicationName("VantuVoiceSeparate");
   app.setDesktopFileName("vantu-voice-separate");

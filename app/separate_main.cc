@@ -1,6 +1,7 @@
 // vantu-separate: separates one WAV file into its vocals or its accompaniment, exactly as the
 // program's separation job does, for scripting and checks.
 #include <glog/logging.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -42,6 +43,9 @@ std::string BaseName(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Past a file-size limit a write then fails with EFBIG, which the jobs report, instead of
+  // the signal ending the whole program. Children start with the default again.
+  signal(SIGXFSZ, SIG_IGN);
   std::string input, output_dir;
   bool vocals = true, verbose = false;
   for (int i = 1; i < argc; ++i) {

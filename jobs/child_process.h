@@ -73,6 +73,7 @@ class ChildProcess {
 struct RunResult {
   std::string error;  // start failure with the system's error text; empty when it ran
   ExitStatus status;
+  std::string output_tail;  // the end of its output, where it was kept
 
   bool started() const { return error.empty(); }
 };

@@ -70,7 +70,10 @@ Argv ReverseCommand(const std::string& ffmpeg, const std::string& input, const s
 Argv MetadataOptions(const MetadataFields& fields, const std::string& format, const std::string& title) {
   Argv options;
   if (!fields.cover.empty() && format == "mp3") {
-    options.insert(options.end(), {"-i", fields.cover, "-map", "0:0", "-map", "1:0", "-c", "copy",
+    // A relative name could read as a protocol ("pipe:", "-" for standard input); "file:"
+    // makes ffmpeg take it as a file name.
+    const std::string cover = fields.cover[0] == '/' ? fields.cover : "file:" + fields.cover;
+    options.insert(options.end(), {"-i", cover, "-map", "0:0", "-map", "1:0", "-c", "copy",
                                    "-id3v2_version", "3"});
   }
   const std::pair<const char*, const std::string*> tags[] = {

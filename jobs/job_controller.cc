@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "jobs/commands.h"
+#include "jobs/results.h"
 #include "jobs/stages.h"
 #include "jobs/tool_locator.h"
 #include "jobs/trace.h"
@@ -54,6 +55,10 @@ size_t JobController::RunningCount(PageKind page) const {
       std::count_if(running_.begin(), running_.end(), [page](const auto& entry) { return entry.second.page == page; }));
 }
 
+void JobController::CancelAll() {
+  for (auto& [item, running] : running_) running.token->Cancel();
+}
+
 void JobController::StartItem(PageKind page, int32_t item, const TaskItem& task) {
   if (page == Extract && !busy_list_.empty()) {
     host_.ShowPrompt(kBusyPrompt);
@@ -70,15 +75,11 @@ void JobController::StartItem(PageKind page, int32_t item, const TaskItem& task)
   host_.SetItemToolTip(names.list, item, kStatusFailed, "");
   if (page == Extract) busy_list_.push_back(item);
   Running& running = running_[item];
-  running = Running{page, task, "", std::make_shared<CancelToken>()};
+  running = Running{page, task, "", std::make_shared<CancelToken>(), ""};
 
   std::vector<std::string> argv;
   std::string cause;
-  if (!PrepareFirstStage(page, task, item, &argv, &running.stage_output, &cause)) {
-    return PostFailure(page, item, cause);
-  }
-  std::error_code ec;
-  running.output_existed = fs::exists(running.stage_output, ec);
+  if (!PrepareFirstStage(page, task, item, &argv, &running, &cause)) return PostFailure(page, item, cause);
   Trace("cmdline: " + JoinArgs(argv));
   ChildProcess child = ChildProcess::Start(argv, OutputMode::kCapture);
   if (!child.ok()) return PostFailure(page, item, "ffmpeg could not be started: " + child.error());
@@ -89,6 +90,7 @@ void JobController::StartItem(PageKind page, int32_t item, const TaskItem& task)
   watch.owner = poster_;
   watch.page = page;
   watch.output_path = running.stage_output;
+  watch.shown_path = running.result.empty() ? running.stage_output : running.result;
   watch.child = std::move(child);
   watch.token = running.token;
   threads_.Start([watch = std::make_shared<PipeWatch>(std::move(watch))] {
@@ -97,7 +99,8 @@ void JobController::StartItem(PageKind page, int32_t item, const TaskItem& task)
 }
 
 bool JobController::PrepareFirstStage(PageKind page, const TaskItem& task, int32_t item,
-                                      std::vector<std::string>* argv, std::string* output, std::string* cause) {
+                                      std::vector<std::string>* argv, Running* running, std::string* cause) {
+  std::string* output = &running->stage_output;
   std::error_code ec;
   if (!fs::is_regular_file(task.fullPath, ec)) {
     *cause = "the file " + task.fullPath + " no longer exists or is not a file";
@@ -114,6 +117,8 @@ bool JobController::PrepareFirstStage(PageKind page, const TaskItem& task, int32
     *cause = "the output folder " + out_dir + " cannot be written";
     return false;
   }
+  // Leftovers of a killed run go once per folder.
+  if (swept_folders_.insert(out_dir).second) RemoveStalePartials(out_dir);
   const std::string base = BaseName(task.fileName);
 
   if (page == Extract || page == Pitch || page == Tempo) {
@@ -134,8 +139,9 @@ bool JobController::PrepareFirstStage(PageKind page, const TaskItem& task, int32
     *cause = "'" + format + "' is not an output format";
     return false;
   }
-  *output = UnusedPathFor(out_dir + "/" + base + "." + format, task.fullPath);
-  Trace("tempFile.fileName: " + *output);
+  running->result = UnusedPathFor(out_dir + "/" + base + "." + format, task.fullPath);
+  Trace("tempFile.fileName: " + running->result);
+  *output = PartialResultPath(running->result, item);
   switch (page) {
     case Silence:
       *argv = SilenceCommand(ffmpeg, task.fullPath, *output);
@@ -201,8 +207,10 @@ void JobController::OnStageDone(std::unique_ptr<StageDoneRecord> record) {
     FinishedRecord done;
     done.item = record->item;
     done.page = page;
-    done.success = true;
-    done.output = record->output_path;
+    done.cause = PublishResult(running.stage_output, running.result);
+    done.success = done.cause.empty();
+    if (done.success) done.output = running.result;
+    if (!done.success) LOG(ERROR) << "Item " << done.item << " failed: " << done.cause;
     return OnFinished(done);
   }
 
@@ -249,9 +257,9 @@ void JobController::OnFinished(const FinishedRecord& record) {
     host_.SetItemToolTip(names.list, record.item, kStatusSuccess, record.output);
   } else {
     host_.SetItemToolTip(names.list, record.item, kStatusFailed, record.cause);
-    // A failed stage's partial output goes; a file that was there before it stays.
+    // A failed stage's own file goes: a partial result or the item's temporary WAV.
     std::error_code ec;
-    if (!it->second.stage_output.empty() && !it->second.output_existed) fs::remove(it->second.stage_output, ec);
+    if (!it->second.stage_output.empty()) fs::remove(it->second.stage_output, ec);
   }
   if (page == Extract) {
     Trace("busyList.size:" + std::to_string(busy_list_.size()));

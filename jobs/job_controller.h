@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,10 @@ class JobController {
   // WM_JOB_FINISHED message, success or failure.
   void StartItem(PageKind page, int32_t item, const TaskItem& task);
 
+  // Stops every running item: each still ends with a WM_JOB_FINISHED message ("cancelled"),
+  // which removes its partial files.
+  void CancelAll();
+
   // Handles the jobs' messages; false for a message that is not theirs.
   bool HandleMessage(uint32_t message, std::unique_ptr<MessageRecord> record);
 
@@ -62,9 +67,9 @@ class JobController {
   struct Running {
     PageKind page;
     TaskItem task;
-    std::string stage_output;  // the temporary WAV, or a filter page's output
+    std::string stage_output;  // the temporary WAV, or a filter page's partial result
     std::shared_ptr<CancelToken> token;
-    bool output_existed = false;  // a file of that name was there before the start
+    std::string result;  // a filter page's result, which stage_output becomes when complete
   };
 
   void OnStageDone(std::unique_ptr<StageDoneRecord> record);
@@ -73,13 +78,14 @@ class JobController {
   void PostFailure(PageKind page, int32_t item, const std::string& cause);
   // Builds the first stage's command and its output, or says why it cannot run.
   bool PrepareFirstStage(PageKind page, const TaskItem& task, int32_t item, std::vector<std::string>* argv,
-                         std::string* output, std::string* cause);
+                         Running* running, std::string* cause);
 
   JobHost& host_;
   std::shared_ptr<MessagePoster> poster_;
   JobEnvironment env_;
   std::vector<int32_t> busy_list_;
   std::map<int32_t, Running> running_;
+  std::set<std::string> swept_folders_;
   ThreadGroup threads_;
 };
 

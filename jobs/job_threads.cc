@@ -1,5 +1,9 @@
 #include "jobs/job_threads.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+
 namespace jobs {
 
 void CancelToken::Cancel() {
@@ -25,9 +29,9 @@ void CancelToken::Detach() {
   child_ = nullptr;
 }
 
-RunResult RunCancellable(const std::vector<std::string>& argv, CancelToken& token) {
+RunResult RunCancellable(const std::vector<std::string>& argv, CancelToken& token, bool keep_output) {
   RunResult result;
-  ChildProcess child = ChildProcess::Start(argv, OutputMode::kDiscard);
+  ChildProcess child = ChildProcess::Start(argv, keep_output ? OutputMode::kCapture : OutputMode::kDiscard);
   if (!child.ok()) {
     result.error = child.error();
     return result;
@@ -35,6 +39,19 @@ RunResult RunCancellable(const std::vector<std::string>& argv, CancelToken& toke
   if (!token.Attach(&child)) {
     result.error = "cancelled";
     return result;  // the destructor kills and reaps it
+  }
+  if (keep_output) {
+    // Read to the end so the child never blocks on a full pipe; only the tail is kept.
+    constexpr size_t kTail = 4096;
+    const UniqueFd output = child.TakeOutput();
+    char buffer[4096];
+    for (;;) {
+      const ssize_t n = read(output.get(), buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      result.output_tail.append(buffer, static_cast<size_t>(n));
+      if (result.output_tail.size() > 2 * kTail) result.output_tail.erase(0, result.output_tail.size() - kTail);
+    }
   }
   result.status = child.Wait();
   token.Detach();

@@ -30,8 +30,9 @@ class CancelToken {
   ChildProcess* child_ = nullptr;
 };
 
-// Starts a child with its output discarded and waits for it, unless the job is cancelled.
-RunResult RunCancellable(const std::vector<std::string>& argv, CancelToken& token);
+// Starts a child and waits for it, unless the job is cancelled. Its output is discarded, or
+// with `keep_output` the last few kilobytes are kept in the result's output_tail.
+RunResult RunCancellable(const std::vector<std::string>& argv, CancelToken& token, bool keep_output = false);
 
 // Threads of the jobs. Finished threads are joined as new ones start; JoinAll waits for the rest.
 class ThreadGroup {

@@ -1,6 +1,7 @@
 #include "jobs/stages.h"
 
 #include <glog/logging.h>
+#include <string.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,8 +12,10 @@
 #include "jobs/commands.h"
 #include "jobs/job_controller.h"
 #include "jobs/progress_parser.h"
+#include "jobs/results.h"
 #include "jobs/trace.h"
 #include "separation/separator.h"
+#include "separation/write_failure.h"
 
 namespace jobs {
 namespace {
@@ -33,8 +36,9 @@ std::string LastLine(const std::string& text) {
 }
 
 std::string ExitText(const ExitStatus& status) {
-  return status.killed() ? "was killed by signal " + std::to_string(status.signal)
-                         : "exited with status " + std::to_string(status.code);
+  if (!status.killed()) return "exited with status " + std::to_string(status.code);
+  const char* name = sigdescr_np(status.signal);
+  return "was stopped by signal " + std::to_string(status.signal) + (name ? std::string(" (") + name + ")" : "");
 }
 
 void RemoveQuietly(const std::string& path) {
@@ -42,13 +46,11 @@ void RemoveQuietly(const std::string& path) {
   if (!path.empty()) fs::remove(path, ec);
 }
 
-// Runs a tool that writes `output` for a worker; the empty string when it ran well, else why
-// not. After a failure, a partial file of this run goes; an earlier file of that name stays.
+// Runs a tool that writes `written` (a partial file) for a worker; the empty string when it
+// ran well, else why not, naming `shown`. A failed run's partial file goes.
 std::string RunStep(const std::string& what, const std::vector<std::string>& argv, CancelToken& token,
-                    const std::string& output) {
-  std::error_code ec;
-  const bool existed = fs::exists(output, ec);
-  const RunResult result = RunCancellable(argv, token);
+                    const std::string& written, const std::string& shown) {
+  const RunResult result = RunCancellable(argv, token, /*keep_output=*/true);
   std::string failure;
   if (token.cancelled()) {
     failure = what + " was cancelled";
@@ -56,30 +58,52 @@ std::string RunStep(const std::string& what, const std::vector<std::string>& arg
     failure = what + " could not be started: " + result.error;
   } else {
     Trace("dwExitCode: " + std::to_string(result.status.code));
-    if (!result.status.success()) failure = what + " failed: " + argv.front() + " " + ExitText(result.status);
+    // A WAV cut short or words of a failed write count as a failure whatever the exit status.
+    const bool cut_short = fs::path(written).extension() == ".wav" && result.status.success() && !CompleteWav(written);
+    if (!result.status.success() || cut_short || ToolSaysWriteFailed(result.output_tail)) {
+      failure = WriteFailureCause(shown, written, result.output_tail, result.status);
+      if (failure.empty() && cut_short) failure = separation::WriteFailure(shown, 0).what();
+      if (failure.empty()) {
+        failure = what + " failed: " + argv.front() + " " + ExitText(result.status);
+        const std::string said = LastLine(result.output_tail);
+        if (!said.empty()) failure += ": " + said;
+      }
+    }
   }
-  if (!failure.empty() && !existed) RemoveQuietly(output);
+  if (!failure.empty()) RemoveQuietly(written);
   return failure;
 }
 
-// Converts a WAV result when the format asks for it. Returns the final file, or sets `cause`;
-// a failed conversion keeps the WAV and removes the partial output.
-std::string ConvertResult(const WorkerJob& job, const JobEnvironment& env, const std::string& wav,
-                          const std::string& output, std::string* cause) {
-  if (!NeedsConversion(job.format)) return wav;
+// Turns the complete partial WAV `wav` into the result: converted when the format asks for
+// it, else renamed to `stem_wav`. Returns the result's path, or sets `cause`. When only the
+// conversion failed (not cancelled), the WAV stays as `stem_wav` if no file has that name.
+std::string FinishResult(const WorkerJob& job, const JobEnvironment& env, const std::string& wav,
+                         const std::string& stem_wav, const std::string& output, std::string* cause) {
+  if (!NeedsConversion(job.format)) {
+    *cause = PublishResult(wav, stem_wav);
+    return cause->empty() ? stem_wav : "";
+  }
   const std::string ffmpeg = env.find_tool("ffmpeg");
+  std::string failure;
+  const std::string partial = PartialResultPath(output, job.item);
   if (ffmpeg.empty()) {
-    *cause = "ffmpeg was not found beside the program or on PATH; the WAV result stays at " + wav;
-    return "";
+    failure = "ffmpeg was not found beside the program or on PATH";
+  } else {
+    failure = RunStep("the conversion to " + job.format, ConversionCommand(ffmpeg, wav, partial), *job.token,
+                      partial, output);
   }
-  const std::string failure = RunStep("the conversion to " + job.format, ConversionCommand(ffmpeg, wav, output),
-                                      *job.token, output);
-  if (!failure.empty()) {
-    *cause = failure + "; the WAV result stays at " + wav;
-    return "";
+  if (failure.empty()) failure = PublishResult(partial, output);
+  if (failure.empty()) {
+    RemoveQuietly(wav);
+    return output;
   }
-  RemoveQuietly(wav);
-  return output;
+  if (job.token->cancelled()) {
+    RemoveQuietly(wav);
+    *cause = "cancelled";
+  } else {
+    *cause = KeepIfNameFree(wav, stem_wav) ? failure + "; the WAV result stays at " + stem_wav : failure;
+  }
+  return "";
 }
 
 // Ends a worker: posts its end state and removes the temporary WAV (and, after a failure, the
@@ -143,7 +167,7 @@ void WatchChildOutput(PipeWatch watch) {
   const ExitStatus status = watch.child.Wait();
   watch.token->Detach();
 
-  if (parser.finished() && status.success()) {
+  if (parser.finished() && status.success() && !ToolSaysWriteFailed(tail)) {
     auto record = std::make_unique<StageDoneRecord>();
     record->item = watch.item;
     record->page = watch.page;
@@ -155,9 +179,12 @@ void WatchChildOutput(PipeWatch watch) {
   if (watch.token->cancelled()) {
     cause = "cancelled";
   } else {
-    cause = "ffmpeg " + ExitText(status) + " without finishing the conversion";
-    const std::string said = LastLine(tail);
-    if (!said.empty()) cause += ": " + said;
+    cause = WriteFailureCause(watch.shown_path, watch.output_path, tail, status);
+    if (cause.empty()) {
+      cause = "ffmpeg " + ExitText(status) + " without finishing the conversion";
+      const std::string said = LastLine(tail);
+      if (!said.empty()) cause += ": " + said;
+    }
   }
   LOG(ERROR) << "Item " << watch.item << " failed: " << cause;
   PostFinished(*watch.owner, watch.page, watch.item, false, cause, "");
@@ -171,9 +198,11 @@ void SeparationWorker(const WorkerJob& job, const JobEnvironment& env) {
   // The stem is written as destination/stem_name.wav; never over the input itself.
   const std::string stem_wav = UnusedPathFor(out_dir + "/" + base + suffix + ".wav", job.task.fullPath);
   const std::string stem_name = fs::path(stem_wav).stem().string();
-
-  separation::SeparatorOptions options =
-      separation::StemOptions(job.temp_wav, out_dir, env.model_dir, job.extract_type != 0, stem_name);
+  const std::string output = UnusedPathFor(out_dir + "/" + stem_name + "." + job.format, job.task.fullPath);
+  // The engine writes its WAV under a partial name; it becomes the result when it is complete.
+  const std::string wav = PartialResultPath(stem_wav, job.item);
+  separation::SeparatorOptions options = separation::StemOptions(
+      job.temp_wav, out_dir, env.model_dir, job.extract_type != 0, fs::path(wav).stem().string());
   // The other stem of the same run stays in the temporary folder, so the user can listen to
   // both; the output folder gets only the one asked for.
   const std::string companion = fs::path(job.temp_wav).replace_extension().string() +
@@ -183,16 +212,24 @@ void SeparationWorker(const WorkerJob& job, const JobEnvironment& env) {
   try {
     separation::SeparatorApp app(options);
     app.Run();
+  } catch (const separation::WriteFailure& e) {
+    LOG(ERROR) << "Caught Exception!! " << e.what();
+    // Named as the user knows the file, not by its partial name.
+    RemoveQuietly(wav);
+    const std::string failed = e.path() == companion ? companion : stem_wav;
+    return EndWorker(job, separation::WriteFailure(failed, e.error()).what(), "", companion);
   } catch (const std::exception& e) {
     LOG(ERROR) << "Caught Exception!! " << e.what();
-    EndWorker(job, e.what(), "", companion);
-    return;
+    RemoveQuietly(wav);
+    return EndWorker(job, e.what(), "", companion);
   }
-  if (job.token->cancelled()) return EndWorker(job, "cancelled", "", companion);
+  if (job.token->cancelled()) {
+    RemoveQuietly(wav);
+    return EndWorker(job, "cancelled", "", companion);
+  }
   PostProgress(*job.owner, job.page, job.item, 90);
   std::string cause;
-  const std::string output = UnusedPathFor(out_dir + "/" + stem_name + "." + job.format, job.task.fullPath);
-  const std::string result = ConvertResult(job, env, stem_wav, output, &cause);
+  const std::string result = FinishResult(job, env, wav, stem_wav, output, &cause);
   EndWorker(job, cause, result, companion);
 }
 
@@ -207,16 +244,17 @@ void StretchWorker(const WorkerJob& job, const JobEnvironment& env) {
   if (job.page == Pitch) stem += "-" + PitchLabel(job.semitones);
   const std::string stem_wav = UnusedPathFor(stem + ".wav", job.task.fullPath);
   const std::string output = UnusedPathFor(stem + "." + job.format, job.task.fullPath);
+  const std::string wav = PartialResultPath(stem_wav, job.item);
 
   const std::vector<std::string> argv = job.page == Pitch
-                                            ? PitchCommand(soundstretch, job.temp_wav, stem_wav, job.semitones)
-                                            : TempoCommand(soundstretch, job.temp_wav, stem_wav, job.tempo);
+                                            ? PitchCommand(soundstretch, job.temp_wav, wav, job.semitones)
+                                            : TempoCommand(soundstretch, job.temp_wav, wav, job.tempo);
   Trace("cmdline:" + JoinArgs(argv));
-  const std::string failure = RunStep("soundstretch", argv, *job.token, stem_wav);
+  const std::string failure = RunStep("soundstretch", argv, *job.token, wav, stem_wav);
   if (!failure.empty()) return EndWorker(job, failure, "");
   PostProgress(*job.owner, job.page, job.item, 90);
   std::string cause;
-  const std::string result = ConvertResult(job, env, stem_wav, output, &cause);
+  const std::string result = FinishResult(job, env, wav, stem_wav, output, &cause);
   EndWorker(job, cause, result);
 }
 

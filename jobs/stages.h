@@ -24,6 +24,7 @@ struct PipeWatch {
   std::shared_ptr<MessagePoster> owner;
   int32_t page = 0;
   std::string output_path;
+  std::string shown_path;  // the name the user knows output_path by (a result's real name)
   ChildProcess child;
   std::shared_ptr<CancelToken> token;
 };

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QSystemTrayIcon>
+#include <deque>
 #include <map>
 #include <memory>
 #include <optional>

@@ -3,10 +3,15 @@
 #include <glog/logging.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
 #include <limits>
+#include <system_error>
 
 #include "separation/audio/wav_file.h"
 #include "separation/check.h"
+#include "separation/write_failure.h"
 
 namespace separation {
 
@@ -34,20 +39,35 @@ Waveform WavAudioAdapter::Load(const std::string& path, double /*offset*/, doubl
 
 void WavAudioAdapter::Save(const std::string& path, const Waveform& waveform, int32_t sample_rate,
                            const std::string& /*codec*/, int32_t /*bitrate*/) {
+  // Written under a partial name and renamed when complete: a failure leaves no truncated
+  // file under the result's name, and an earlier file of that name stays until then.
+  const std::string partial = PartialPathFor(path, std::to_string(++save_count_));
   WavFile file;
-  int ret = file.Open(path, WavFile::kWrite);
-  SEPARATION_CHECK(!ret) << "Unable to open " << path << "! (Returned: " << ret << ")";
+  int ret = file.Open(partial, WavFile::kWrite);
+  if (ret == kWavOpenFailed) throw WriteFailure(path, file.error());
   if (sample_rate != -1) file.header().sample_rate = static_cast<uint32_t>(sample_rate);
   // The header describes the waveform's own channels; an empty waveform keeps a stereo header.
   const int32_t channels = waveform.nb_channels > 0 ? waveform.nb_channels : 2;
-  ret = channels > std::numeric_limits<uint16_t>::max() ? kWavUnacceptable : kWavOk;
+  if (!ret) ret = channels > std::numeric_limits<uint16_t>::max() ? kWavUnacceptable : kWavOk;
   if (!ret) {
     file.header().num_channels = static_cast<uint16_t>(channels);
     ret = file.Write(waveform.data);
   }
   // Buffered samples reach the disk only now; a full disk shows here.
-  if (!ret) ret = file.Close();
-  SEPARATION_CHECK(!ret) << "Unable to write to " << path << "! (Returned: " << ret << ")";
+  const int closed = file.Close();
+  if (!ret) ret = closed;
+  int error = file.error();
+  if (!ret && std::rename(partial.c_str(), path.c_str()) != 0) {
+    error = errno;
+    ret = kWavHeaderWriteFailed;
+  }
+  if (ret) {
+    std::error_code ec;
+    std::filesystem::remove(partial, ec);
+    LOG(ERROR) << "Unable to write to " << path << "! (Returned: " << ret << ", " << WriteErrorText(error) << ")";
+    if (ret == kWavHeaderWriteFailed) throw WriteFailure(path, error);
+    SEPARATION_CHECK(!ret) << "Unable to write to " << path << "! (Returned: " << ret << ")";
+  }
   LOG(INFO) << "Saved waveform to " << path << " using WavFile.";
 }
 

@@ -17,12 +17,15 @@ class WavAudioAdapter : public IAudioAdapter {
   // offset, duration and sample_rate are not acted upon.
   Waveform Load(const std::string& path, double offset, double duration, int32_t sample_rate) override;
   // codec and bitrate are not acted upon; the header takes the waveform's channel count.
+  // The file appears under `path` only when complete; a failed write throws WriteFailure (or
+  // CheckFailure for an unusable waveform) and leaves nothing behind.
   void Save(const std::string& path, const Waveform& waveform, int32_t sample_rate, const std::string& codec,
             int32_t bitrate) override;
   AudioProperties GetProperties() override { return properties_; }
 
  private:
   AudioProperties properties_;
+  unsigned save_count_ = 0;
 };
 
 }  // namespace separation

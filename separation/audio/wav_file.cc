@@ -1,6 +1,7 @@
 #include "separation/audio/wav_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -133,12 +134,19 @@ WavFile::~WavFile() {
   if (output_.is_open()) output_.flush();
 }
 
+void WavFile::NoteWriteError() {
+  if (!output_.good() && error_ == 0) error_ = errno;
+}
+
 int WavFile::Close() {
   int ret = kWavOk;
   if (output_.is_open()) {
+    errno = 0;
     output_.flush();
+    NoteWriteError();
     if (!output_.good()) ret = kWavHeaderWriteFailed;
     output_.close();
+    NoteWriteError();
     if (output_.fail()) ret = kWavHeaderWriteFailed;
   }
   if (input_.is_open()) input_.close();
@@ -147,8 +155,12 @@ int WavFile::Close() {
 
 int WavFile::Open(const std::string& path, int direction) {
   if (direction == kWrite) {
+    errno = 0;
     output_.open(path, std::ios::binary | std::ios::out | std::ios::trunc);
-    if (!output_.is_open()) return kWavOpenFailed;
+    if (!output_.is_open()) {
+      error_ = errno;
+      return kWavOpenFailed;
+    }
     return WriteHeader(0);
   }
   input_.open(path, std::ios::binary | std::ios::in);
@@ -221,7 +233,9 @@ int WavFile::WriteHeader(uint32_t total_samples) {
   header_.byte_rate = static_cast<uint32_t>(header_.block_align) * header_.sample_rate;
   unsigned char raw[WavHeader::kSize];
   EncodeHeader(header_, raw);
+  errno = 0;
   output_.write(reinterpret_cast<const char*>(raw), sizeof raw);
+  NoteWriteError();
   if (!output_.good()) return kWavHeaderWriteFailed;
   if (static_cast<std::streamoff>(WavHeader::kSize) < remembered) output_.seekp(remembered, std::ios::beg);
   data_start_ = static_cast<int64_t>(WavHeader::kSize);
@@ -295,7 +309,11 @@ int WavFile::Write(const float* samples, size_t count) {
     } else {
       for (size_t i = 0; i < n; ++i) EncodeSample(in[i], bytes, out + i * bytes);
     }
+    errno = 0;
     output_.write(reinterpret_cast<const char*>(out), static_cast<std::streamsize>(n * bytes));
+    NoteWriteError();
+    // A full disk fails the buffered write; stop at once rather than convert the rest.
+    if (!output_.good()) return kWavHeaderWriteFailed;
     done += n;
   }
   return WriteHeader(static_cast<uint32_t>(start + count));

@@ -23,7 +23,7 @@ enum WavCode : int {
   kWavOpenFailed = 1,       // the file did not open
   kWavNotOpen = 2,          // no open file of the needed direction
   kWavUnacceptable = 3,     // not an acceptable WAV, not enough data, or unsupported width
-  kWavHeaderWriteFailed = 4,
+  kWavHeaderWriteFailed = 4,  // writing failed: the header, the samples or their flush
 };
 
 // The 44-byte canonical header, fields in file order (little-endian in the file).
@@ -79,6 +79,9 @@ class WavFile {
   // Flushes and closes both streams. Returns kWavHeaderWriteFailed when buffered output could
   // not be written.
   int Close();
+  // The errno value of the first failed open or write of the output, 0 when none failed (or
+  // the system gave no reason).
+  int error() const { return error_; }
 
   // Current position in samples from the first sample byte; 0 when nothing is open.
   int64_t Tell();
@@ -102,7 +105,10 @@ class WavFile {
   WavHeader header_;
   int64_t data_start_ = 0;
   int64_t file_size_ = 0;
+  int error_ = 0;
   std::vector<unsigned char> io_buffer_;
+
+  void NoteWriteError();
 };
 
 }  // namespace separation

@@ -1,8 +1,14 @@
 // vantu-jobs as a user or a script runs it.
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <signal.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "jobs/child_process.h"
 #include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 
@@ -46,6 +52,49 @@ TEST(JobsCliTest, AFolderGivesItsMediaFilesAndAMissingNameFails) {
   EXPECT_LT(r.output.find("b.wav: started"), r.output.find("a.wav: started")) << r.output;
   EXPECT_TRUE(std::filesystem::exists(dir.File("out/a.flac")));
   EXPECT_FALSE(std::filesystem::exists(dir.File("out/c.flac")));
+}
+
+bool HasPartialFile(const std::string& dir) {
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    if (it->path().filename().string().rfind(".vantu-partial-", 0) == 0) return true;
+  }
+  return false;
+}
+
+// Stopped in the middle of a run: SIGTERM and SIGINT cancel the items and remove their partial
+// files; after SIGKILL no file stands under the result's name, and the next run in that folder
+// removes what the killed one left.
+TEST(JobsCliTest, AStoppedRunLeavesNoPartialResult) {
+  testing_support::TempDir dir;
+  const std::string song = testing_support::MakeMedia(dir.File("long.wav"), {"-f", "lavfi", "-i", "sine=d=90", "-ac", "2"});
+  for (const int sig : {SIGTERM, SIGINT, SIGKILL}) {
+    const std::string out = dir.File("out" + std::to_string(sig));
+    jobs::ChildProcess run = jobs::ChildProcess::Start({kProgram, "compress", "--output-dir", out, song},
+                                                       jobs::OutputMode::kCapture);
+    ASSERT_TRUE(run.ok()) << run.error();
+    jobs::UniqueFd output = run.TakeOutput();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!HasPartialFile(out) && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_TRUE(HasPartialFile(out)) << "the run never started writing";
+    ::kill(run.pid(), sig);
+    std::string said;
+    char buffer[4096];
+    for (ssize_t n; (n = read(output.get(), buffer, sizeof buffer)) > 0;) said.append(buffer, static_cast<size_t>(n));
+    const jobs::ExitStatus status = run.Wait();
+    EXPECT_FALSE(std::filesystem::exists(out + "/long.mp3")) << sig;
+    if (sig == SIGKILL) {
+      EXPECT_EQ(status.signal, SIGKILL);
+      const auto next = RunProgram(kProgram, {"reverse", "--format", "wav", "--output-dir", out, song});
+      EXPECT_EQ(next.exit_code, 0) << next.output;
+    } else {
+      EXPECT_EQ(status.code, 128 + sig) << said;
+      EXPECT_NE(said.find("long.wav: failed: cancelled"), std::string::npos) << said;
+    }
+    EXPECT_FALSE(HasPartialFile(out)) << sig;
+  }
 }
 
 TEST(JobsCliTest, UsageErrorsAndHelp) {

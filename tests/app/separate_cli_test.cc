@@ -56,7 +56,8 @@ TEST(SeparateCliTest, BadInputEndsWithOneClearLine) {
       {"missing input", kProgram, {dir.File("none.wav"), dir.path()}, "cannot read '" + dir.File("none.wav") + "'"},
       {"not a WAV", kProgram, {dir.File("notes.wav"), dir.path()}, "only *.wav is supported! (Returned: 3)"},
       {"missing model", dir.File("vantu-separate"), {dir.File("song.wav"), dir.path()}, "Failed to load saved model"},
-      {"folder is a file", kProgram, {dir.File("song.wav"), dir.File("a-file")}, "Unable to open"},
+      {"folder is a file", kProgram, {dir.File("song.wav"), dir.File("a-file")},
+       "a-file/song-人声.wav could not be written: its folder is a file, not a folder"},
       {"parent folder missing", kProgram, {dir.File("song.wav"), dir.File("x/y")}, "cannot create the output folder"},
   };
   for (const Case& c : cases) {

@@ -44,6 +44,10 @@ TEST(CommandsTest, MetadataPiecesInOrderWithTheCoverForMp3Only) {
                   "title=my title"}));
   EXPECT_EQ(MetadataOptions(f, "m4a", "t").front(), "-metadata");
   EXPECT_EQ(MetadataOptions(MetadataFields{}, "mp3", "t"), (Argv{"-metadata", "title=t"}));
+  // A relative cover, even "-" or "pipe:0", stays a file name for ffmpeg.
+  for (const char* cover : {"-", "pipe:0", "-cover.jpg"}) {
+    EXPECT_EQ(MetadataOptions(MetadataFields{cover, "", "", "", ""}, "mp3", "t").at(1), std::string("file:") + cover);
+  }
   EXPECT_EQ(MetadataCommand("/ff", "/in", {"-metadata", "title=t"}, "/o"),
             (Argv{"/ff", "-i", "/in", "-metadata", "title=t", "-y", "/o"}));
 }

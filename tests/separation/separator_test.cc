@@ -1,12 +1,18 @@
 #include "separation/separator.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <filesystem>
 
 #include "separation/audio/wav_audio_adapter.h"
 #include "separation/check.h"
+#include "separation/write_failure.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/message_of.h"
 #include "tests/support/temp_dir.h"
@@ -80,7 +86,52 @@ TEST(WavAudioAdapterTest, SavesSixteenBitFilesWithTheWaveformsChannels) {
   EXPECT_EQ(ReadU32(b, 24), 48000u);
 
   EXPECT_EQ(MessageOf([&] { adapter.Save(dir.File("no/dir.wav"), Waveform{}, 44100, "wav", 0); }),
-            "Check failed: !ret Unable to open " + dir.File("no/dir.wav") + "! (Returned: 1)");
+            dir.File("no/dir.wav") + " could not be written: its folder no longer exists");
+}
+
+// A write that fails part-way (here past a file-size limit) throws WriteFailure in words,
+// leaves no partial file, and keeps the file that held the name before.
+TEST(WavAudioAdapterTest, AFailedSaveLeavesTheEarlierFileAndNoPartialOne) {
+  TempDir dir;
+  WriteFile(dir.File("stem.wav"), "an earlier result");
+  const Waveform big{100000, 2, std::vector<float>(200000, 0.25f)};  // 400 kB at 16 bits
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  rlimit limit = saved;
+  limit.rlim_cur = 64 * 1024;
+  const auto old_handler = signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &limit);
+  WavAudioAdapter adapter;
+  const std::string message = MessageOf<WriteFailure>([&] { adapter.Save(dir.File("stem.wav"), big, 44100, "wav", 0); });
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, old_handler);
+  EXPECT_EQ(message, dir.File("stem.wav") + " could not be written: the file would be larger than the file size limit allows");
+  EXPECT_EQ(ReadFile(dir.File("stem.wav")), "an earlier result");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 1);
+
+  // A complete save replaces it.
+  adapter.Save(dir.File("stem.wav"), Waveform{1, 2, {0.5f, 0.5f}}, 44100, "wav", 0);
+  EXPECT_EQ(ReadFile(dir.File("stem.wav")).size(), 48u);
+}
+
+TEST(WriteFailureTest, PartialNamesAndTheirWriters) {
+  const std::string partial = PartialPathFor("/out/song-人声.mp3", "7");
+  EXPECT_EQ(partial, "/out/.vantu-partial-" + std::to_string(getpid()) + "-7-song-人声.mp3");
+  EXPECT_EQ(PartialPathFor("bare.wav", "1").rfind(".vantu-partial-", 0), 0u);
+  const struct {
+    const char* name;
+    long writer;
+  } kNames[] = {
+      {".vantu-partial-42-3-song.wav", 42}, {".vantu-partial-42", 0},        {".vantu-partial--1-x", 0},
+      {".vantu-partial-x-1-y", 0},          {"song.wav", 0},                 {".vantu-partial-99999999999999999999-1-a", 0},
+  };
+  for (const auto& n : kNames) EXPECT_EQ(PartialWriterOf(n.name), n.writer) << n.name;
+  const struct {
+    int error;
+    const char* text;
+  } kErrors[] = {{ENOSPC, "the disk is full"}, {EDQUOT, "the disk is full"}, {EROFS, "the disk is read-only"},
+                 {ENOENT, "its folder no longer exists"}, {0, "the write failed"}, {EISDIR, "is a directory"}};
+  for (const auto& e : kErrors) EXPECT_EQ(WriteErrorText(e.error), e.text) << e.error;
 }
 
 class SeparatorTest : public ::testing::Test {

@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QStackedWidget>
+#include <QTest>
 #include <filesystem>
 
 #include "shell/ini_file.h"

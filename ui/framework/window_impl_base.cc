@@ -217,8 +217,12 @@ void WindowImplBase::closeEvent(QCloseEvent* event) {
 bool WindowImplBase::eventFilter(QObject* watched, QEvent* event) {
   // The caption drags the window; a double click on it maximises a window that can be.
   if (watched == FindControl("caption")) {
-    auto* mouse = static_cast<QMouseEvent*>(event);
-    switch (event->type()) {
+    // Only mouse events are QMouseEvents; the cast waits for the type check.
+    const auto type = event->type();
+    const bool is_mouse = type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
+                          type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonDblClick;
+    auto* mouse = is_mouse ? static_cast<QMouseEvent*>(event) : nullptr;
+    switch (mouse ? type : QEvent::None) {
       case QEvent::MouseButtonPress:
         if (mouse->button() == Qt::LeftButton) {
           if (windowHandle() && windowHandle()->startSystemMove()) return true;
