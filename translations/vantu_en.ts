@@ -1605,7 +1605,7 @@
     </message>
     <message>
         <source>伴奏</source>
-        <translation>Accompaniment</translation>
+        <translation>Instrumental</translation>
     </message>
 </context>
 <context>
