@@ -1,8 +1,6 @@
 // libFuzzer target: any bytes handed to the WAV reader and the audio adapter must give a code or
 // a check failure, never a crash, a hang or a read out of bounds.
 #include <glog/logging.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -12,30 +10,12 @@
 #include "separation/audio/wav_audio_adapter.h"
 #include "separation/audio/wav_file.h"
 #include "separation/check.h"
-
-namespace {
-
-// One in-memory file reused for every input, reachable by path.
-class MemoryFile {
- public:
-  MemoryFile() : fd_(memfd_create("wav-fuzz", 0)), path_("/proc/self/fd/" + std::to_string(fd_)) {}
-  ~MemoryFile() { close(fd_); }
-  const std::string& Fill(const uint8_t* data, size_t size) {
-    if (ftruncate(fd_, 0) != 0 || pwrite(fd_, data, size, 0) != static_cast<ssize_t>(size)) abort();
-    return path_;
-  }
-
- private:
-  int fd_;
-  std::string path_;
-};
-
-}  // namespace
+#include "tests/fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static MemoryFile* file = [] {
+  static fuzz::MemoryFile* file = [] {
     FLAGS_minloglevel = google::GLOG_FATAL;
-    return new MemoryFile();
+    return new fuzz::MemoryFile();
   }();
   const std::string& path = file->Fill(data, size);
 
