@@ -2,8 +2,8 @@
 
 #include <QElapsedTimer>
 #include <QMetaObject>
-#include <QThread>
 #include <algorithm>
+#include <thread>
 #include <utility>
 
 #include "jobs/media_probe.h"
@@ -18,16 +18,18 @@ constexpr qint64 kSliceMs = 12;
 
 FileAdder::FileAdder(std::function<int32_t(jobs::PageKind, const QString&)> add,
                      std::function<void(jobs::PageKind, int32_t, double)> set_duration, QObject* parent)
-    : QObject(parent), add_(std::move(add)), set_duration_(std::move(set_duration)) {
-  pool_.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+    : QObject(parent),
+      add_(std::move(add)),
+      set_duration_(std::move(set_duration)),
+      pool_(std::max(1u, std::thread::hardware_concurrency())) {
   slicer_.setInterval(0);
   connect(&slicer_, &QTimer::timeout, this, &FileAdder::AddSlice);
 }
 
 FileAdder::~FileAdder() {
   slicer_.stop();
-  pool_.clear();
-  pool_.waitForDone();
+  // The probes not started are dropped; pool_, the last member, waits for the running ones.
+  pool_.Clear();
 }
 
 void FileAdder::Add(jobs::PageKind page, const QStringList& paths, jobs::NamedFiles named) {
@@ -39,12 +41,31 @@ void FileAdder::Add(jobs::PageKind page, const QStringList& paths, jobs::NamedFi
   batches_.push_back(batch);
   // The walk of a large or slow folder tree happens off the UI thread; the result comes back
   // as a queued call, which Qt drops if this object is gone by then.
-  pool_.start([this, batch, page, list = std::move(list), named] {
-    jobs::MediaFiles media = jobs::ExpandMediaPaths(page, list, named);
-    QMetaObject::invokeMethod(
-        this, [this, batch, media = std::move(media)]() mutable { Expanded(batch, std::move(media)); },
-        Qt::QueuedConnection);
+  pool_.Start([this, batch, page, list = std::move(list), named] {
+    auto media = std::make_shared<jobs::MediaFiles>(jobs::ExpandMediaPaths(page, list, named));
+    Post([this, batch, media] { Expanded(batch, std::move(*media)); });
   });
+}
+
+void FileAdder::Post(std::function<void()> done) {
+  bool first = false;
+  {
+    std::lock_guard<std::mutex> lock(inbox_mutex_);
+    first = inbox_.empty();
+    inbox_.push_back(std::move(done));
+  }
+  // The work crosses threads under the mutex; the queued call is made by name, so Qt builds it
+  // inside its own library. A Drain already queued takes whatever arrives before it runs.
+  if (first) QMetaObject::invokeMethod(this, "Drain", Qt::QueuedConnection);
+}
+
+void FileAdder::Drain() {
+  std::vector<std::function<void()>> done;
+  {
+    std::lock_guard<std::mutex> lock(inbox_mutex_);
+    done.swap(inbox_);
+  }
+  for (const std::function<void()>& step : done) step();
 }
 
 void FileAdder::Expanded(const std::shared_ptr<Batch>& batch, jobs::MediaFiles media) {
@@ -67,15 +88,12 @@ void FileAdder::AddSlice() {
       ++batch.added;
       ++probing_;
       const jobs::PageKind page = batch.page;
-      pool_.start([this, page, item, path] {
+      pool_.Start([this, page, item, path] {
         const double seconds = jobs::ProbeMediaDuration(path);
-        QMetaObject::invokeMethod(
-            this,
-            [this, page, item, seconds] {
-              set_duration_(page, item, seconds);
-              --probing_;
-            },
-            Qt::QueuedConnection);
+        Post([this, page, item, seconds] {
+          set_duration_(page, item, seconds);
+          --probing_;
+        });
       });
       continue;
     }

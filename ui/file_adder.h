@@ -8,15 +8,17 @@
 
 #include <QObject>
 #include <QStringList>
-#include <QThreadPool>
 #include <QTimer>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 #include "jobs/media_files.h"
 #include "jobs/page_kind.h"
+#include "shell/work_queue.h"
 
 namespace ui {
 
@@ -43,6 +45,10 @@ class FileAdder : public QObject {
  signals:
   void finished(int page, int added, int skipped);
 
+ private slots:
+  // Runs, on the UI thread, what the workers have posted.
+  void Drain();
+
  private:
   // One Add call; batches are added in the order of the calls, each once its expansion is back.
   struct Batch {
@@ -53,17 +59,22 @@ class FileAdder : public QObject {
     size_t skipped = 0;
     int added = 0;
   };
+  // From a worker thread: `done` runs on the UI thread.
+  void Post(std::function<void()> done);
   void Expanded(const std::shared_ptr<Batch>& batch, jobs::MediaFiles media);
   void AddSlice();
   bool Idle() const { return pending_ == 0 && batches_.empty() && probing_ == 0; }
 
   std::function<int32_t(jobs::PageKind, const QString&)> add_;
   std::function<void(jobs::PageKind, int32_t, double)> set_duration_;
-  QThreadPool pool_;
   QTimer slicer_;
   std::deque<std::shared_ptr<Batch>> batches_;
   int pending_ = 0;  // expansions still on a worker thread
   int probing_ = 0;  // probes not yet reported
+  std::mutex inbox_mutex_;
+  std::vector<std::function<void()>> inbox_;
+  // Last, so its threads are joined before the members they use go.
+  shell::WorkQueue pool_;
 };
 
 }  // namespace ui
