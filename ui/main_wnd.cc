@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -20,7 +19,6 @@
 #include <QSlider>
 #include <QStackedWidget>
 #include <QStyle>
-#include <QTimer>
 #include <QUiLoader>
 #include <QUrl>
 #include <filesystem>

@@ -7,7 +7,6 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QSystemTrayIcon>
-#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
