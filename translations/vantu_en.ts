@@ -2,6 +2,113 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>Cause</name>
+    <message>
+        <source>%1；WAV 结果保留为 %2</source>
+        <translation>%1; the WAV result stays at %2</translation>
+    </message>
+    <message>
+        <source>%1 无法写入：%2</source>
+        <translation>%1 could not be written: %2</translation>
+    </message>
+    <message>
+        <source>%1 无法启动：%2</source>
+        <translation>%1 could not be started: %2</translation>
+    </message>
+    <message>
+        <source>%1 已取消</source>
+        <translation>%1 was cancelled</translation>
+    </message>
+    <message>
+        <source>%1 失败：%2 %3：%4</source>
+        <translation>%1 failed: %2 %3: %4</translation>
+    </message>
+    <message>
+        <source>%1 失败：%2 %3</source>
+        <translation>%1 failed: %2 %3</translation>
+    </message>
+    <message>
+        <source>ffmpeg %1，转换没有完成：%2</source>
+        <translation>ffmpeg %1 without finishing the conversion: %2</translation>
+    </message>
+    <message>
+        <source>ffmpeg %1，转换没有完成</source>
+        <translation>ffmpeg %1 without finishing the conversion</translation>
+    </message>
+    <message>
+        <source>以状态 %1 退出</source>
+        <translation>exited with status %1</translation>
+    </message>
+    <message>
+        <source>被信号 %1（%2）终止</source>
+        <translation>was stopped by signal %1 (%2)</translation>
+    </message>
+    <message>
+        <source>被信号 %1 终止</source>
+        <translation>was stopped by signal %1</translation>
+    </message>
+    <message>
+        <source>转换为 %1</source>
+        <translation>the conversion to %1</translation>
+    </message>
+    <message>
+        <source>程序所在的文件夹和 PATH 中都找不到 %1</source>
+        <translation>%1 was not found beside the program or on PATH</translation>
+    </message>
+    <message>
+        <source>文件 %1 已不存在或不是文件</source>
+        <translation>the file %1 no longer exists or is not a file</translation>
+    </message>
+    <message>
+        <source>输出文件夹 %1 无法写入</source>
+        <translation>the output folder %1 cannot be written</translation>
+    </message>
+    <message>
+        <source>临时文件夹 %1 无法写入</source>
+        <translation>the temporary folder %1 cannot be written</translation>
+    </message>
+    <message>
+        <source>“%1”不是输出格式</source>
+        <translation>&apos;%1&apos; is not an output format</translation>
+    </message>
+    <message>
+        <source>已取消</source>
+        <translation>cancelled</translation>
+    </message>
+    <message>
+        <source>写入失败</source>
+        <translation>the write failed</translation>
+    </message>
+    <message>
+        <source>磁盘已满</source>
+        <translation>the disk is full</translation>
+    </message>
+    <message>
+        <source>文件将超出文件大小的上限</source>
+        <translation>the file would be larger than the file size limit allows</translation>
+    </message>
+    <message>
+        <source>所在的文件夹已不存在</source>
+        <translation>its folder no longer exists</translation>
+    </message>
+    <message>
+        <source>所在的文件夹是一个文件，不是文件夹</source>
+        <translation>its folder is a file, not a folder</translation>
+    </message>
+    <message>
+        <source>该文件夹不允许写入</source>
+        <translation>the folder may not be written to</translation>
+    </message>
+    <message>
+        <source>磁盘是只读的</source>
+        <translation>the disk is read-only</translation>
+    </message>
+    <message>
+        <source>磁盘报告了错误</source>
+        <translation>the disk reported an error</translation>
+    </message>
+</context>
+<context>
     <name>CompressListContainerElement</name>
     <message>
         <source>list-element</source>

@@ -30,6 +30,7 @@
 #include "shell/ini_file.h"
 #include "shell/paths.h"
 #include "ui/batch_notifier.h"
+#include "ui/cause_text.h"
 #include "ui/framework/desktop_services.h"
 #include "ui/file_adder.h"
 #include "ui/framework/program_end.h"
@@ -404,7 +405,9 @@ void CMainWnd::SetItemProgress(const std::string& list, int32_t item, const std:
 
 void CMainWnd::SetItemToolTip(const std::string& list, int32_t item, const std::string& control,
                               const std::string& text) {
-  if (QWidget* w = ItemControl(list, item, control)) w->setToolTip(QString::fromStdString(text));
+  if (QWidget* w = ItemControl(list, item, control)) {
+    w->setToolTip(control == jobs::kStatusFailed ? ui::CauseText(text) : QString::fromStdString(text));
+  }
 }
 
 void CMainWnd::ShowPrompt(const std::string& text) { PromptBoxDialog::Show(this, ShownText(text)); }
@@ -414,7 +417,7 @@ void CMainWnd::OnItemFinished(const jobs::FinishedRecord& record) {
   if (QWidget* element = FindElement(page, record.item)) {
     element->setProperty("state", record.success ? "done" : "failed");
     Repolish(element);
-    element->setToolTip(QString::fromStdString(record.success ? record.output : record.cause));
+    element->setToolTip(record.success ? QString::fromStdString(record.output) : ui::CauseText(record.cause));
   }
   if (record.success && !record.output.empty()) {
     results_[record.item] = {QString::fromStdString(record.output), QString::fromStdString(record.companion)};

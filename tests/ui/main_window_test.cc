@@ -140,7 +140,9 @@ TEST_F(MainWindowTest, AFailedItemShowsWhyAndTheBusyPromptGuardsSeparation) {
   EXPECT_FALSE(finished_.back().second);
   QWidget* failed = ItemChild(PageKind::Reverse, bad, jobs::kStatusFailed);
   EXPECT_FALSE(failed->isHidden());
-  EXPECT_NE(failed->toolTip().indexOf("ffmpeg"), -1) << failed->toolTip().toStdString();
+  // The cause, in the installed language.
+  EXPECT_TRUE(failed->toolTip().startsWith(Shown("ffmpeg 以状态 ", "ffmpeg exited with status ")))
+      << failed->toolTip().toStdString();
 
   const std::string song = Make("long.wav", {"-f", "lavfi", "-i", "sine=duration=20", "-ac", "2"});
   const int32_t first = window_->AddListItem(PageKind::Extract, QString::fromStdString(song));
