@@ -6,6 +6,10 @@ for vocals and accompaniment, per song and the mean. Every sixth song is
 given to the model as a mono mixdown. Songs without a voice get no vocals SDR
 (it is undefined there).
 
+"kept" and "leak" project the vocal estimate onto the true stems (least squares,
+v_hat ~ kept * vocals + leak * accompaniment): a timid model keeps too little of
+the voice, a loose one lets the accompaniment in.
+
 Usage:
     /usr/bin/python3 tools/model/evaluate.py MODEL.torchscript [--data /tmp/sepdata/val]
 """
@@ -30,6 +34,13 @@ def sdr(ref: np.ndarray, est: np.ndarray) -> float:
     return 10.0 * math.log10((num + 1e-12) / (den + 1e-12))
 
 
+def projection(voc: np.ndarray, acc: np.ndarray, est: np.ndarray):
+    """(kept, leak): least-squares weights of the true vocals and accompaniment in est."""
+    basis = np.stack([voc.ravel(), acc.ravel()], 1).astype(np.float64)
+    weights, *_ = np.linalg.lstsq(basis, est.ravel().astype(np.float64), rcond=None)
+    return float(weights[0]), float(weights[1])
+
+
 def main() -> int:
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("model")
@@ -42,7 +53,7 @@ def main() -> int:
     if not files:
         print("no validation items in", args.data)
         return 1
-    sv, sa = [], []
+    sv, sa, kept, leak = [], [], [], []
     t_run = 0.0
     for k, f in enumerate(files):
         item = np.load(f).astype(np.float32)  # [2 stems, 2 channels, N]
@@ -61,13 +72,17 @@ def main() -> int:
         has_voice = float((voc ** 2).mean()) > 1e-8
         s_v = sdr(voc, v_hat) if has_voice else float("nan")
         s_a = sdr(acc, a_hat)
+        k_v, l_a = projection(voc, acc, v_hat) if has_voice else (float("nan"), float("nan"))
         if has_voice:
             sv.append(s_v)
+            kept.append(k_v)
+            leak.append(l_a)
         sa.append(s_a)
         print(f"{os.path.basename(f)} {'mono  ' if mono else 'stereo'} vocals {s_v:6.2f} dB"
-              f"  accompaniment {s_a:6.2f} dB", flush=True)
+              f"  accompaniment {s_a:6.2f} dB  kept {k_v:5.2f}  leak {l_a:5.2f}", flush=True)
     print(f"mean over {len(files)} songs ({len(sv)} with voice): vocals {np.mean(sv):.2f} dB"
-          f"  accompaniment {np.mean(sa):.2f} dB  (serve time {t_run:.1f}s)")
+          f"  accompaniment {np.mean(sa):.2f} dB  kept {np.mean(kept):.2f}  leak {np.mean(leak):.3f}"
+          f"  (serve time {t_run:.1f}s)")
     return 0
 
 
