@@ -1,9 +1,5 @@
 #include "tests/jobs_e2e/job_fixture.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
@@ -20,14 +16,7 @@ std::string Capture(const std::vector<std::string>& argv) {
   jobs::ChildProcess child = jobs::ChildProcess::Start(argv, jobs::OutputMode::kCapture);
   if (!child.ok()) return "";
   jobs::UniqueFd fd = child.TakeOutput();
-  std::string text;
-  char buffer[4096];
-  for (;;) {
-    const ssize_t n = read(fd.get(), buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    text.append(buffer, static_cast<size_t>(n));
-  }
+  const std::string text = testing_support::ReadAll(fd.get());
   child.Wait();
   return text;
 }
