@@ -51,10 +51,9 @@ TEST(WavAudioAdapterTest, LoadsWholeFilesAndReportsFailuresWithTheirCodes) {
   WriteFile(dir.File("mono.wav"), testing_support::Wav16(1, 44100, {1, 2, 3}));
   EXPECT_EQ(adapter.Load(dir.File("mono.wav"), 0, 0, -1).nb_channels, 1);
 
-  testing_support::FmtFields f24;
-  f24.bits = 24;
-  WriteFile(dir.File("24.wav"), testing_support::Riff(testing_support::Chunk("fmt ", testing_support::FmtBody(f24)) +
-                                                      testing_support::Chunk("data", std::string(6, '\0'))));
+  WriteFile(dir.File("24.wav"), testing_support::Riff(
+                                    testing_support::Chunk("fmt ", testing_support::FmtBody({1, 2, 44100, 24})) +
+                                    testing_support::Chunk("data", std::string(6, '\0'))));
   EXPECT_EQ(MessageOf([&] { adapter.Load(dir.File("24.wav"), 0, 0, -1); }),
             "Check failed: !ret Unable to open " + dir.File("24.wav") + ", only *.wav is supported! (Returned: 3)");
   EXPECT_EQ(MessageOf([&] { adapter.Load(dir.File("none.wav"), 0, 0, -1); }),
