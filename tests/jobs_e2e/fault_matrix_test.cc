@@ -203,10 +203,7 @@ TEST_P(FaultMatrixTest, EndsFailedWithItsCauseAndLeavesNoPartialResult) {
   }
   Rebuild();
   host_.SetSelectedIndex("audio-extract-type", 1);  // the vocals
-  for (const char* f : {"audio-extract-format", "audio-pitch-format", "audio-tempo-format", "audio-silence-format",
-                        "audio-compress-format", "audio-reverse-format", "audio-metadata-format"}) {
-    host_.SetText(f, c.format);
-  }
+  SetFormats(c.format);
 
   testing_support::LogCapture log;
   const int32_t item = Add(c.page, song);

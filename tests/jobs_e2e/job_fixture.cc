@@ -39,12 +39,14 @@ JobFixture::JobFixture() {
   env_.temp_dir = [this] { return temp_dir_; };
   env_.model_dir = std::string(VANTU_BIN_DIR) + "/models/2stems/saved_model";
   host_.on_finished = [this](const jobs::FinishedRecord& r) { finished_.push_back(r); };
-  host_.SetText("audio-extract-format", "wav");
-  for (const char* f : {"audio-pitch-format", "audio-tempo-format", "audio-silence-format", "audio-compress-format",
-                        "audio-reverse-format", "audio-metadata-format"}) {
-    host_.SetText(f, "wav");
-  }
+  SetFormats("wav");
   Rebuild();
+}
+
+void JobFixture::SetFormats(const std::string& format) {
+  for (int p = 0; p < jobs::kPageCount; ++p) {
+    host_.SetText("audio-" + std::string(jobs::ShortName(static_cast<jobs::PageKind>(p))) + "-format", format);
+  }
 }
 
 JobFixture::~JobFixture() {
