@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <jsoncpp/json/json.h>  // net keeps JsonCpp private, so its include path is not ours
 
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
