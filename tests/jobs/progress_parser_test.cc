@@ -62,8 +62,9 @@ TEST(ProgressParserTest, FieldsAndTheMarkerAcrossReads) {
     const char* what;
     std::vector<Step> steps;
   } cases[] = {
-      {"duration in hundredths", {{"", -1, -1, -1, false, false},
-                                  {"  Duration: 00:03:25.12, start: 0.000000, bitrate: 128 kb/s\n", 205120, -1, -1, false, true}}},
+      {"duration in hundredths", {{"", -1, -1, -1, false, false},  // nothing known before the first read
+                                  {"  Duration: 00:03:25.12, start: 0.000000, bitrate: 128 kb/s\n",
+                                   205120, -1, -1, false, true}}},
       // A time= beside the duration counts.
       {"marker in the duration's read", {{"  Duration: 00:00:01.00, start\nsize= 1kB time=00:00:00.50 bitrate=1\n"
                                           "video:0kB muxing overhead: 1.2%\n", 1000, 500, 100, true, true}}},
