@@ -80,9 +80,7 @@ TEST(JobsCliTest, AStoppedRunLeavesNoPartialResult) {
     }
     ASSERT_TRUE(HasPartialFile(out)) << "the run never started writing";
     ::kill(run.pid(), sig);
-    std::string said;
-    char buffer[4096];
-    for (ssize_t n; (n = read(output.get(), buffer, sizeof buffer)) > 0;) said.append(buffer, static_cast<size_t>(n));
+    const std::string said = testing_support::ReadAll(output.get());
     const jobs::ExitStatus status = run.Wait();
     EXPECT_FALSE(std::filesystem::exists(out + "/long.mp3")) << sig;
     if (sig == SIGKILL) {

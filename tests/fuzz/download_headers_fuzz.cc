@@ -1,7 +1,6 @@
 // libFuzzer target: any answer of a download server (status line, headers, body) ends the
 // download as complete, failed or cancelled, and a complete download has every byte it counts.
 #include <arpa/inet.h>
-#include <glog/logging.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -14,6 +13,7 @@
 #include <thread>
 
 #include "net/download.h"
+#include "tests/fuzz/fuzz_support.h"
 
 namespace {
 
@@ -74,15 +74,9 @@ class RawServer {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static RawServer* server = [] {
-    FLAGS_minloglevel = google::GLOG_FATAL;
-    return new RawServer();
-  }();
-  static const std::string dir = [] {
-    std::string d = std::filesystem::temp_directory_path() / ("download-fuzz-" + std::to_string(getpid()));
-    std::filesystem::create_directories(d);
-    return d;
-  }();
+  fuzz::Quiet();
+  static RawServer* server = new RawServer();
+  const std::string& dir = fuzz::ScratchDir("download-fuzz");
   server->Answer(std::string(reinterpret_cast<const char*>(data), size));
   std::atomic<bool> cancel{false};
   net::DownloadOptions options;

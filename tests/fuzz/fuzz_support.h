@@ -1,17 +1,35 @@
-// Shared by the fuzz targets: an in-memory file reachable by path, and a reader that splits
-// the fuzzer's bytes into fields.
+// Shared by the fuzz targets: quiet logging, a scratch folder, an in-memory file reachable by
+// path, and a reader that splits the fuzzer's bytes into fields.
 #ifndef TESTS_FUZZ_FUZZ_SUPPORT_H_
 #define TESTS_FUZZ_FUZZ_SUPPORT_H_
 
+#include <glog/logging.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace fuzz {
+
+// Only fatal lines: the code's own error lines for bad input would drown the fuzzer's output.
+inline void Quiet() {
+  static const bool once = (FLAGS_minloglevel = google::GLOG_FATAL, true);
+  (void)once;
+}
+
+// The process's scratch folder below the temporary folder, named and made on the first call.
+inline const std::string& ScratchDir(const std::string& name) {
+  static const std::string dir = [&name] {
+    std::string d = std::filesystem::temp_directory_path() / (name + "-" + std::to_string(getpid()));
+    std::filesystem::create_directories(d);
+    return d;
+  }();
+  return dir;
+}
 
 // One in-memory file reused for every input.
 class MemoryFile {

@@ -1,7 +1,5 @@
 // libFuzzer target: any configuration file must read as a value or the default, and a value
 // written into it must read back, never a crash or a read out of bounds.
-#include <glog/logging.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -10,12 +8,8 @@
 #include "tests/fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string dir = [] {
-    FLAGS_minloglevel = google::GLOG_FATAL;
-    std::string d = std::filesystem::temp_directory_path() / ("ini-fuzz-" + std::to_string(getpid()));
-    std::filesystem::create_directories(d);
-    return d;
-  }();
+  fuzz::Quiet();
+  const std::string& dir = fuzz::ScratchDir("ini-fuzz");
   fuzz::Fields fields(data, size);
   const std::string section = fields.Next();
   const std::string key = fields.Next();

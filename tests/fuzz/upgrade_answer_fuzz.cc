@@ -1,19 +1,14 @@
 // libFuzzer target: any answer of the upgrade service is decided without a crash, and an offer
 // always carries a download address whose installer name stays inside the download folder.
-#include <glog/logging.h>
-
 #include <cstdlib>
 #include <string>
 
 #include "net/download.h"
 #include "net/upgrade.h"
+#include "tests/fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const bool quiet = [] {
-    FLAGS_minloglevel = google::GLOG_FATAL;
-    return true;
-  }();
-  (void)quiet;
+  fuzz::Quiet();
   const std::string text(reinterpret_cast<const char*>(data), size);
   const net::UpgradeResult result = net::DecideUpgrade(text, "1.2.0");
   const bool offer = result.kind == net::UpgradeKind::kOptional || result.kind == net::UpgradeKind::kForced;

@@ -1,7 +1,5 @@
 // libFuzzer target: any bytes handed to the WAV reader and the audio adapter must give a code or
 // a check failure, never a crash, a hang or a read out of bounds.
-#include <glog/logging.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -13,11 +11,9 @@
 #include "tests/fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static fuzz::MemoryFile* file = [] {
-    FLAGS_minloglevel = google::GLOG_FATAL;
-    return new fuzz::MemoryFile();
-  }();
-  const std::string& path = file->Fill(data, size);
+  fuzz::Quiet();
+  static fuzz::MemoryFile file;
+  const std::string& path = file.Fill(data, size);
 
   separation::WavFile wav;
   if (wav.Open(path, 0) == separation::kWavOk) {

@@ -10,13 +10,13 @@
 #include <chrono>
 #include <thread>
 
-#include "tests/jobs/jobs_test_util.h"
+#include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 
 namespace jobs {
 namespace {
 
-using jobs_test::ReadAll;
+using testing_support::ReadAll;
 
 std::string CaptureOutput(const std::vector<std::string>& argv, ExitStatus* status = nullptr) {
   ChildProcess child = ChildProcess::Start(argv, OutputMode::kCapture);
@@ -34,7 +34,7 @@ bool FullyReaped(pid_t pid) {
   return ::waitpid(pid, &raw, WNOHANG) == -1 && errno == ECHILD;
 }
 
-TEST(ChildStartTest, MissingProgramIsReportedWithTheSystemText) {
+TEST(ChildStartTest, WhatCannotStartIsReportedWithTheSystemText) {
   ChildProcess child = ChildProcess::Start({"/nonexistent/dir/tool", "-x"}, OutputMode::kCapture);
   EXPECT_FALSE(child.ok());
   EXPECT_NE(child.error().find("/nonexistent/dir/tool"), std::string::npos) << child.error();
@@ -42,40 +42,31 @@ TEST(ChildStartTest, MissingProgramIsReportedWithTheSystemText) {
   EXPECT_FALSE(child.TakeOutput().valid());
   EXPECT_EQ(child.Wait().code, -1);
   EXPECT_FALSE(child.Kill());
-}
 
-TEST(ChildStartTest, FileWithoutExecutePermissionDoesNotStart) {
   testing_support::TempDir dir;
   std::string script = dir.File("tool");
   testing_support::WriteFile(script, "#!/bin/sh\nexit 0\n");
   ASSERT_EQ(::chmod(script.c_str(), 0644), 0);
-  ChildProcess child = ChildProcess::Start({script}, OutputMode::kDiscard);
-  EXPECT_FALSE(child.ok());
-  EXPECT_NE(child.error().find("Permission denied"), std::string::npos) << child.error();
-}
+  ChildProcess not_executable = ChildProcess::Start({script}, OutputMode::kDiscard);
+  EXPECT_FALSE(not_executable.ok());
+  EXPECT_NE(not_executable.error().find("Permission denied"), std::string::npos) << not_executable.error();
 
-TEST(ChildStartTest, EmptyArgumentVectorIsAnError) {
-  ChildProcess child = ChildProcess::Start({}, OutputMode::kCapture);
-  EXPECT_FALSE(child.ok());
-  EXPECT_FALSE(child.error().empty());
-}
+  ChildProcess empty = ChildProcess::Start({}, OutputMode::kCapture);
+  EXPECT_FALSE(empty.ok());
+  EXPECT_FALSE(empty.error().empty());
 
-TEST(ChildStartTest, RunAndWaitReportsStartFailure) {
   RunResult result = RunAndWait({"/nonexistent/tool"});
   EXPECT_FALSE(result.started());
   EXPECT_NE(result.error.find("No such file"), std::string::npos);
 }
 
-TEST(ChildExitTest, ExitCodesComeBack) {
+TEST(ChildExitTest, ExitCodesComeBackAndASignalDeathIsNone) {
   EXPECT_EQ(RunAndWait({"/bin/sh", "-c", "exit 3"}).status.code, 3);
   ExitStatus ok = RunAndWait({"/bin/sh", "-c", "exit 0"}).status;
   EXPECT_TRUE(ok.success());
   EXPECT_TRUE(ok.exited());
   EXPECT_FALSE(ok.killed());
   EXPECT_EQ(RunAndWait({"/bin/sh", "-c", "exit 255"}).status.code, 255);
-}
-
-TEST(ChildExitTest, SignalDeathIsNotAnExitCode) {
   ExitStatus status = RunAndWait({"/bin/sh", "-c", "kill -TERM $$"}).status;
   EXPECT_TRUE(status.killed());
   EXPECT_EQ(status.signal, SIGTERM);

@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <vector>
 
-#include "jobs/child_process.h"
-#include "tests/jobs/jobs_test_util.h"
+#include "tests/support/run_program.h"
 #include "tests/support/temp_dir.h"
 
 namespace jobs {
@@ -51,91 +49,61 @@ TEST(ParseClockTest, RejectsWhatIsNoClock) {
   }
 }
 
-TEST(ProgressParserTest, DurationInHundredthsAndTrace) {
-  std::vector<std::string> trace;
-  ProgressParser parser([&](const std::string& line) { trace.push_back(line); });
-  EXPECT_EQ(parser.duration_ms(), -1);
-  parser.Feed("  Duration: 00:03:25.12, start: 0.000000, bitrate: 128 kb/s\n");
-  EXPECT_TRUE(parser.duration_seen());
-  EXPECT_EQ(parser.duration_ms(), 205120);
-  EXPECT_EQ(PositionTraces(trace),
-            (std::vector<std::string>{"duration: 00:03:25.12", "duration: 205120"}));
-  EXPECT_EQ(parser.percent(), -1) << "no position yet";
-  EXPECT_FALSE(parser.finished());
-}
+// Chunks fed one after another, each with the parser's state after it.
+struct Step {
+  const char* chunk;
+  int64_t duration, position;
+  int percent;
+  bool finished, duration_seen;
+};
 
-TEST(ProgressParserTest, MarkerInTheSameReadAsTheDurationIsKept) {
-  ProgressParser parser;
-  parser.Feed("  Duration: 00:00:01.00, start\nsize= 1kB time=00:00:00.50 bitrate=1\n"
-              "video:0kB muxing overhead: 1.2%\n");
-  EXPECT_EQ(parser.duration_ms(), 1000);
-  EXPECT_EQ(parser.position_ms(), 500) << "a time= beside the duration counts";
-  EXPECT_TRUE(parser.finished());
-  EXPECT_EQ(parser.percent(), 100);
-}
-
-TEST(ProgressParserTest, MarkerSplitAcrossReads) {
-  ProgressParser before_duration;
-  before_duration.Feed("Input #0 muxing ov");
-  before_duration.Feed("erhead: 0%\n");
-  EXPECT_TRUE(before_duration.finished());
-
-  ProgressParser after_duration;
-  after_duration.Feed("  Duration: 00:00:02.00, start\n");
-  after_duration.Feed("size=1kB time=00:00:02.00 bitrate=1\nvideo:0kB audio:1kB muxing overh");
-  EXPECT_FALSE(after_duration.finished());
-  after_duration.Feed("ead: 0.5%\n");
-  EXPECT_TRUE(after_duration.finished());
-}
-
-TEST(ProgressParserTest, DurationAndTimeSplitAcrossReads) {
-  ProgressParser parser;
-  parser.Feed("  Durat");
-  parser.Feed("ion: 00:03:2");
-  EXPECT_FALSE(parser.duration_seen());
-  parser.Feed("5.12, start: 0\nsize=1kB time=00:0");
-  EXPECT_EQ(parser.duration_ms(), 205120);
-  EXPECT_EQ(parser.position_ms(), -1);
-  parser.Feed("1:02.50 bitrate=1");
-  EXPECT_EQ(parser.position_ms(), 62500);
-  EXPECT_EQ(parser.percent(), 30);  // 62500 * 100 / 205120
-}
-
-TEST(ProgressParserTest, NegativeAndUnknownTimes) {
-  ProgressParser parser;
-  parser.Feed("  Duration: 00:00:10.00, start\n");
-  parser.Feed("size=0kB time=-00:00:00.02 bitrate=N/A\r");
-  EXPECT_EQ(parser.position_ms(), 0);
-  EXPECT_EQ(parser.percent(), 0);
-  parser.Feed("size=1kB time=00:00:05.00 bitrate=1\r");
-  parser.Feed("size=N/A time=N/A bitrate=N/A\r");
-  EXPECT_EQ(parser.position_ms(), 5000) << "N/A keeps the last known position";
-  EXPECT_EQ(parser.percent(), 50);
-}
-
-TEST(ProgressParserTest, PercentIsClampedAndWaitsForADuration) {
-  ProgressParser parser;
-  parser.Feed("size=1kB time=00:00:05.00 bitrate=1\r");
-  EXPECT_EQ(parser.position_ms(), 5000);
-  EXPECT_EQ(parser.percent(), -1);
-  parser.Feed("  Duration: 00:00:04.00, start\nsize=1kB time=00:00:04.20 bitrate=1\r");
-  EXPECT_EQ(parser.percent(), 100);
-}
-
-TEST(ProgressParserTest, UnknownDurationStillFinishes) {
-  ProgressParser parser;
-  parser.Feed("  Duration: N/A, start: 0, bitrate: N/A\nsize=1kB time=00:00:03.00 bitrate=1\r");
-  EXPECT_TRUE(parser.duration_seen());
-  EXPECT_EQ(parser.duration_ms(), -1);
-  EXPECT_EQ(parser.percent(), -1);
-  parser.Feed("muxing overhead: 0%\n");
-  EXPECT_EQ(parser.percent(), 100);
-}
-
-TEST(ProgressParserTest, HoursBeyondTwoDigits) {
-  ProgressParser parser;
-  parser.Feed("  Duration: 123:00:00.00, start: 0\n");
-  EXPECT_EQ(parser.duration_ms(), 442800000);
+TEST(ProgressParserTest, FieldsAndTheMarkerAcrossReads) {
+  const struct {
+    const char* what;
+    std::vector<Step> steps;
+  } cases[] = {
+      {"duration in hundredths", {{"", -1, -1, -1, false, false},  // nothing known before the first read
+                                  {"  Duration: 00:03:25.12, start: 0.000000, bitrate: 128 kb/s\n",
+                                   205120, -1, -1, false, true}}},
+      // A time= beside the duration counts.
+      {"marker in the duration's read", {{"  Duration: 00:00:01.00, start\nsize= 1kB time=00:00:00.50 bitrate=1\n"
+                                          "video:0kB muxing overhead: 1.2%\n", 1000, 500, 100, true, true}}},
+      {"marker split before a duration", {{"Input #0 muxing ov", -1, -1, -1, false, false},
+                                          {"erhead: 0%\n", -1, -1, 100, true, false}}},
+      {"marker split after a duration", {{"  Duration: 00:00:02.00, start\n", 2000, -1, -1, false, true},
+                                         {"size=1kB time=00:00:02.00 bitrate=1\nvideo:0kB audio:1kB muxing overh",
+                                          2000, 2000, 100, false, true},
+                                         {"ead: 0.5%\n", 2000, 2000, 100, true, true}}},
+      {"duration and time split", {{"  Durat", -1, -1, -1, false, false},
+                                   {"ion: 00:03:2", -1, -1, -1, false, false},
+                                   {"5.12, start: 0\nsize=1kB time=00:0", 205120, -1, -1, false, true},
+                                   {"1:02.50 bitrate=1", 205120, 62500, 30, false, true}}},  // 62500 * 100 / 205120
+      // N/A keeps the last known position.
+      {"negative and unknown times", {{"  Duration: 00:00:10.00, start\n", 10000, -1, -1, false, true},
+                                      {"size=0kB time=-00:00:00.02 bitrate=N/A\r", 10000, 0, 0, false, true},
+                                      {"size=1kB time=00:00:05.00 bitrate=1\r", 10000, 5000, 50, false, true},
+                                      {"size=N/A time=N/A bitrate=N/A\r", 10000, 5000, 50, false, true}}},
+      {"percent clamped, after a duration", {{"size=1kB time=00:00:05.00 bitrate=1\r", -1, 5000, -1, false, false},
+                                             {"  Duration: 00:00:04.00, start\nsize=1kB time=00:00:04.20 bitrate=1\r",
+                                              4000, 4200, 100, false, true}}},
+      {"unknown duration", {{"  Duration: N/A, start: 0, bitrate: N/A\nsize=1kB time=00:00:03.00 bitrate=1\r",
+                             -1, 3000, -1, false, true},
+                            {"muxing overhead: 0%\n", -1, 3000, 100, true, true}}},
+      {"hours beyond two digits", {{"  Duration: 123:00:00.00, start: 0\n", 442800000, -1, -1, false, true}}},
+  };
+  for (const auto& c : cases) {
+    ProgressParser parser;
+    for (size_t i = 0; i < c.steps.size(); ++i) {
+      SCOPED_TRACE(std::string(c.what) + ", read " + std::to_string(i));
+      const Step& s = c.steps[i];
+      parser.Feed(s.chunk);
+      EXPECT_EQ(parser.duration_ms(), s.duration);
+      EXPECT_EQ(parser.position_ms(), s.position);
+      EXPECT_EQ(parser.percent(), s.percent);
+      EXPECT_EQ(parser.finished(), s.finished);
+      EXPECT_EQ(parser.duration_seen(), s.duration_seen);
+    }
+  }
 }
 
 TEST(ProgressParserTest, EveryReadSizeGivesTheSameResult) {
@@ -145,6 +113,9 @@ TEST(ProgressParserTest, EveryReadSizeGivesTheSameResult) {
   ASSERT_EQ(whole.duration_ms(), 205120);
   ASSERT_EQ(whole.position_ms(), 205100);
   ASSERT_TRUE(whole.finished());
+  EXPECT_EQ(PositionTraces(whole_trace),
+            (std::vector<std::string>{"duration: 00:03:25.12", "duration: 205120", "posStr: -00:00:00.02",
+                                      "posStr: 00:01:00.50", "posStr: N/A", "posStr: 00:03:25.10"}));
   const std::string log = kLog;
   for (size_t step = 1; step <= log.size(); step += step < 40 ? 1 : 37) {
     std::vector<std::string> trace;
@@ -176,42 +147,26 @@ TEST(ProgressParserTest, HeldBackTextStaysSmall) {
   EXPECT_EQ(parser.duration_ms(), 9000);
 }
 
-TEST(ProgressParserFfmpegTest, RealConversionReachesTheMarker) {
+TEST(ProgressParserFfmpegTest, ARealConversionReachesTheMarkerAndAFailedOneDoesNot) {
   testing_support::TempDir dir;
-  std::string input = dir.File("in.mp3");
-  jobs_test::MakeMedia({"-f", "lavfi", "-i", "sine=frequency=440:duration=3", input});
-  ChildProcess child = ChildProcess::Start(
-      {jobs_test::Ffmpeg(), "-y", "-i", input, "-ar", "44100", "-ac", "2", dir.File("out.wav")},
-      OutputMode::kCapture);
-  ASSERT_TRUE(child.ok()) << child.error();
-  UniqueFd out = child.TakeOutput();
+  const std::string input =
+      testing_support::MakeMedia(dir.File("in.mp3"), {"-f", "lavfi", "-i", "sine=frequency=440:duration=3"});
+  const auto run = testing_support::RunProgram("ffmpeg", {"-y", "-i", input, "-ar", "44100", "-ac", "2", dir.File("out.wav")});
+  EXPECT_EQ(run.exit_code, 0) << run.output;
   ProgressParser parser;
-  std::vector<char> buffer(4095);
-  for (;;) {
-    ssize_t n = ::read(out.get(), buffer.data(), buffer.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    parser.Feed(std::string_view(buffer.data(), static_cast<size_t>(n)));
-  }
-  EXPECT_EQ(child.Wait().code, 0);
+  // In the pieces a pipe delivers.
+  for (size_t at = 0; at < run.output.size(); at += 4095) parser.Feed(std::string_view(run.output).substr(at, 4095));
   EXPECT_TRUE(parser.finished());
   EXPECT_EQ(parser.percent(), 100);
   EXPECT_NEAR(static_cast<double>(parser.duration_ms()), 3000.0, 100.0);
   EXPECT_GT(parser.position_ms(), 2800);
-}
 
-TEST(ProgressParserFfmpegTest, FailedRunHasNoMarker) {
-  testing_support::TempDir dir;
-  ChildProcess child = ChildProcess::Start(
-      {jobs_test::Ffmpeg(), "-y", "-i", dir.File("missing.mp3"), dir.File("out.wav")},
-      OutputMode::kCapture);
-  ASSERT_TRUE(child.ok()) << child.error();
-  UniqueFd out = child.TakeOutput();
-  ProgressParser parser;
-  parser.Feed(jobs_test::ReadAll(out.get()));
-  EXPECT_NE(child.Wait().code, 0);
-  EXPECT_FALSE(parser.finished());
-  EXPECT_EQ(parser.percent(), -1);
+  const auto failed = testing_support::RunProgram("ffmpeg", {"-y", "-i", dir.File("missing.mp3"), dir.File("out.wav")});
+  EXPECT_NE(failed.exit_code, 0);
+  ProgressParser none;
+  none.Feed(failed.output);
+  EXPECT_FALSE(none.finished());
+  EXPECT_EQ(none.percent(), -1);
 }
 
 }  // namespace

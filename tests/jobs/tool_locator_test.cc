@@ -3,72 +3,39 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "tests/support/temp_dir.h"
 
 namespace jobs {
 namespace {
 
-class ToolLocatorTest : public testing::Test {
- protected:
-  // dir/<sub>/<name>, executable or not.
-  std::string MakeTool(const std::string& sub, const std::string& name, bool executable = true) {
-    std::string folder = dir_.File(sub);
-    ::mkdir(folder.c_str(), 0755);
-    std::string path = folder + "/" + name;
-    testing_support::WriteFile(path, "#!/bin/sh\n");
-    EXPECT_EQ(::chmod(path.c_str(), executable ? 0755 : 0644), 0);
-    return path;
+TEST(ToolLocatorTest, TheProgramFolderFirstThenPathInOrderOnlyWhatCanRun) {
+  testing_support::TempDir dir;
+  const auto d = [&dir](const std::string& sub) { return dir.File(sub); };
+  for (const char* folder : {"a", "b", "c", "d/ffmpeg", "e"}) std::filesystem::create_directories(d(folder));
+  for (const char* tool : {"a/ffmpeg", "a/soundstretch", "b/ffmpeg", "c/ffmpeg", "e/other"}) {
+    testing_support::WriteFile(d(tool), "#!/bin/sh\n");
+    ASSERT_EQ(::chmod(d(tool).c_str(), d(tool) == d("c/ffmpeg") ? 0644 : 0755), 0);
   }
-  std::string Dir(const std::string& sub) {
-    std::string folder = dir_.File(sub);
-    ::mkdir(folder.c_str(), 0755);
-    return folder;
+  const struct {
+    std::string name, program_dir, path, found;
+  } cases[] = {
+      {"ffmpeg", d("a") + "/", d("b"), d("a/ffmpeg")},  // beside the program wins over PATH
+      {"soundstretch", d("a"), "", d("a/soundstretch")},
+      {"ffmpeg", d("e"), d("a") + ":" + d("b"), d("a/ffmpeg")},
+      {"ffmpeg", d("e"), d("b") + ":" + d("a"), d("b/ffmpeg")},
+      // Not executable, a folder of that name: skipped.
+      {"ffmpeg", d("c"), d("d") + ":" + d("b"), d("b/ffmpeg")},
+      {"ffmpeg", "", "::relative/bin:" + d("b") + ":", d("b/ffmpeg")},  // empty and relative entries ignored
+      {"ffmpeg", d("e"), d("e"), ""},
+      {"ffmpeg", "", "", ""},
+      {"", d("a"), d("a"), ""},
+      {"a/ffmpeg", dir.path(), dir.path(), ""},  // names with slashes are refused
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FindTool(c.name, c.program_dir, c.path), c.found) << c.name << " in " << c.program_dir << " / " << c.path;
   }
-
-  testing_support::TempDir dir_;
-};
-
-TEST_F(ToolLocatorTest, ProgramFolderWinsOverPath) {
-  std::string beside = MakeTool("app", "ffmpeg");
-  MakeTool("bin", "ffmpeg");
-  EXPECT_EQ(FindTool("ffmpeg", Dir("app") + "/", Dir("bin")), beside);
-}
-
-TEST_F(ToolLocatorTest, ProgramFolderWithoutTrailingSlash) {
-  std::string beside = MakeTool("app", "soundstretch");
-  EXPECT_EQ(FindTool("soundstretch", Dir("app"), ""), beside);
-}
-
-TEST_F(ToolLocatorTest, PathEntriesAreSearchedInOrder) {
-  Dir("app");
-  std::string first = MakeTool("one", "ffmpeg");
-  MakeTool("two", "ffmpeg");
-  EXPECT_EQ(FindTool("ffmpeg", Dir("app"), Dir("one") + ":" + Dir("two")), first);
-}
-
-TEST_F(ToolLocatorTest, SkipsWhatCannotBeRun) {
-  MakeTool("app", "ffmpeg", /*executable=*/false);
-  Dir("one");
-  ::mkdir(dir_.File("one/ffmpeg").c_str(), 0755);  // a folder of that name
-  std::string runnable = MakeTool("two", "ffmpeg");
-  EXPECT_EQ(FindTool("ffmpeg", Dir("app"), Dir("one") + ":" + Dir("two")), runnable);
-}
-
-TEST_F(ToolLocatorTest, EmptyAndRelativePathEntriesAreIgnored) {
-  std::string runnable = MakeTool("two", "ffmpeg");
-  EXPECT_EQ(FindTool("ffmpeg", "", "::relative/bin:" + Dir("two") + ":"), runnable);
-}
-
-TEST_F(ToolLocatorTest, NotFoundGivesEmpty) {
-  MakeTool("one", "other");
-  EXPECT_EQ(FindTool("ffmpeg", Dir("app"), Dir("one")), "");
-  EXPECT_EQ(FindTool("ffmpeg", "", ""), "");
-  EXPECT_EQ(FindTool("", Dir("one"), Dir("one")), "");
-}
-
-TEST_F(ToolLocatorTest, NamesWithSlashesAreRefused) {
-  MakeTool("one", "ffmpeg");
-  EXPECT_EQ(FindTool("one/ffmpeg", dir_.path(), dir_.path()), "");
 }
 
 TEST(ToolLocatorSystemTest, FindsTheInstalledTools) {

@@ -1,8 +1,9 @@
-// Real jobs against a broken disk or folder: a full file system, a file-size limit, the output
-// folder removed during a run or made read-only before one, the input deleted before the
+// Real jobs against bad input, a broken environment, disk or folder: a file that is no audio, a
+// missing or failing tool, a full file system, a file-size limit, the output folder removed
+// during a run, made read-only before one or never creatable, the input deleted before the
 // start, a tool killed while writing. Every case must end failed with a cause in words that
-// names the file, leave no partial file under a result's name, keep an earlier result of that
-// name, and leave the input as it was.
+// names the file, logged as an error, leave no partial file under a result's name, keep an
+// earlier result of that name, and leave the input as it was.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/mount.h>
@@ -13,6 +14,7 @@
 #include <set>
 
 #include "tests/jobs_e2e/job_fixture.h"
+#include "tests/support/log_capture.h"
 
 namespace jobs_e2e {
 namespace {
@@ -20,7 +22,12 @@ namespace {
 using jobs::PageKind;
 namespace fs = std::filesystem;
 
-enum class Fault { kDiskFull, kFileSizeLimit, kFolderRemoved, kFolderReadOnly, kInputDeleted, kToolKilled };
+enum class Fault {
+  kBadInput, kToolMissing, kToolFails, kToolKilled, kFolderBelowFile, kResultIsFolder,
+  kDiskFull, kFileSizeLimit, kFolderRemoved, kFolderReadOnly, kInputDeleted
+};
+// What the item's file is: a tone (song.wav), or something ffmpeg cannot make audio of.
+enum class Input { kTone, kEmpty, kText, kVideo };
 
 struct Case {
   const char* name;
@@ -28,12 +35,36 @@ struct Case {
   const char* format;
   Fault fault;
   int disk_kib;              // size of the output file system (0: a plain folder)
-  const char* result;        // the result's name; an earlier file of that name is there
+  const char* result;        // the result's name; an earlier file of that name is there (null: none)
   const char* cause;         // part of the item's cause
   std::set<std::string> left;  // what the output folder holds afterwards besides the earlier file
+  Input input = Input::kTone;
 };
 
 const Case kCases[] = {
+    {"SeparationOfAnEmptyFile", PageKind::Extract, "wav", Fault::kBadInput, 0, "song-人声.wav",
+     "ffmpeg exited with status", {}, Input::kEmpty},
+    {"PitchOfText", PageKind::Pitch, "wav", Fault::kBadInput, 0, "song-升调1个半音.wav", "song.mp3: Invalid", {},
+     Input::kText},
+    {"SilenceOfText", PageKind::Silence, "wav", Fault::kBadInput, 0, "song.wav", "song.mp3: Invalid", {},
+     Input::kText},
+    {"SeparationOfASilentFilm", PageKind::Extract, "wav", Fault::kBadInput, 0, "song-人声.wav",
+     "does not contain any stream", {}, Input::kVideo},
+    {"CompressOfASilentFilm", PageKind::Compress, "mp3", Fault::kBadInput, 0, "song.mp3",
+     "ffmpeg exited with status", {}, Input::kVideo},
+    {"SeparationWithoutFfmpeg", PageKind::Extract, "wav", Fault::kToolMissing, 0, "song-人声.wav",
+     "ffmpeg was not found", {}},
+    {"TempoWithoutSoundstretch", PageKind::Tempo, "wav", Fault::kToolMissing, 0, "song.wav",
+     "soundstretch was not found", {}},
+    {"PitchSoundstretchFails", PageKind::Pitch, "wav", Fault::kToolFails, 0, "song-升调1个半音.wav",
+     "soundstretch failed", {}},
+    // An output folder below a plain file can never be made or written (not even by root).
+    {"SilenceFolderBelowAFile", PageKind::Silence, "wav", Fault::kFolderBelowFile, 0, nullptr, "cannot be written", {}},
+    {"SeparationFolderBelowAFile", PageKind::Extract, "wav", Fault::kFolderBelowFile, 0, nullptr,
+     "cannot be written", {}},
+    // The .ogg cannot replace a folder of that name: the result fails, its WAV stays.
+    {"TempoResultIsAFolder", PageKind::Tempo, "ogg", Fault::kResultIsFolder, 0, nullptr,
+     "song.ogg could not be written", {"song.ogg", "song.wav"}},
     {"ReverseOnFullDisk", PageKind::Reverse, "wav", Fault::kDiskFull, 64, "song.wav",
      "song.wav could not be written: the disk is full", {}},
     {"CompressOnFullDisk", PageKind::Compress, "mp3", Fault::kDiskFull, 16, "song.mp3",
@@ -122,12 +153,13 @@ std::set<std::string> Names(const std::string& dir) {
 
 class FaultMatrixTest : public JobFixture, public ::testing::WithParamInterface<Case> {
  protected:
-  // A stand-in tool that writes part of its output (soundstretch's second argument, ffmpeg's
-  // last) and kills itself.
-  std::string DyingTool(const std::string& name) {
+  // A stand-in tool that fails, or writes part of its output (soundstretch's second argument,
+  // ffmpeg's last) and kills itself.
+  std::string StandIn(const std::string& name, bool dies) {
     const std::string path = dir_.File(name);
     const std::string pick = name == "soundstretch" ? "out=$2" : "for a; do out=$a; done";
-    testing_support::WriteFile(path, "#!/bin/sh\n" + pick + "\nprintf partial > \"$out\"\nkill -9 $$\n");
+    testing_support::WriteFile(path, dies ? "#!/bin/sh\n" + pick + "\nprintf partial > \"$out\"\nkill -9 $$\n"
+                                          : "#!/bin/sh\necho broken >&2\nexit 4\n");
     fs::permissions(path, fs::perms::owner_all);
     return path;
   }
@@ -138,9 +170,16 @@ TEST_P(FaultMatrixTest, EndsFailedWithItsCauseAndLeavesNoPartialResult) {
   if (geteuid() != 0 && c.disk_kib > 0) {
     GTEST_SKIP() << "needs root to mount a small tmpfs for the output folder";
   }
-  // Three seconds of stereo at 44.1 kHz: 517 KiB as WAV; a longer one for a run to interrupt.
-  const double seconds = c.fault == Fault::kFolderRemoved ? 40 : 3;
-  const std::string song = Make("song.wav", {"-f", "lavfi", "-i", "sine=f=440:d=" + std::to_string(seconds), "-ac", "2"});
+  std::string song = dir_.File(c.input == Input::kVideo ? "song.mp4" : "song.mp3");
+  if (c.input == Input::kTone) {
+    // Three seconds of stereo at 44.1 kHz: 517 KiB as WAV; a longer one for a run to interrupt.
+    const double seconds = c.fault == Fault::kFolderRemoved ? 40 : 3;
+    song = Make("song.wav", {"-f", "lavfi", "-i", "sine=f=440:d=" + std::to_string(seconds), "-ac", "2"});
+  } else if (c.input == Input::kVideo) {
+    Make("song.mp4", {"-f", "lavfi", "-i", "testsrc=d=1:s=64x64"});
+  } else {
+    testing_support::WriteFile(song, c.input == Input::kText ? "just some text, not audio at all\n" : "");
+  }
   const std::string input_bytes = testing_support::ReadFile(song);
 
   std::unique_ptr<SmallDisk> disk;
@@ -148,23 +187,25 @@ TEST_P(FaultMatrixTest, EndsFailedWithItsCauseAndLeavesNoPartialResult) {
   if (c.disk_kib > 0) {
     disk = std::make_unique<SmallDisk>(out_dir_, c.disk_kib);
     ASSERT_TRUE(disk->mounted()) << "mount tmpfs on " << out_dir_;
+  } else if (c.fault == Fault::kFolderBelowFile) {
+    testing_support::WriteFile(dir_.File("plain"), "x");
+    out_dir_ = dir_.File("plain/out");
   } else {
     fs::create_directories(out_dir_);
   }
-  testing_support::WriteFile(out_dir_ + "/" + c.result, "an earlier result");
-  if (c.fault == Fault::kToolKilled) {
+  if (c.result) testing_support::WriteFile(out_dir_ + "/" + c.result, "an earlier result");
+  if (c.fault == Fault::kResultIsFolder) fs::create_directories(out_dir_ + "/song.ogg");
+  const std::string tool = c.page == PageKind::Pitch || c.page == PageKind::Tempo ? "soundstretch" : "ffmpeg";
+  if (c.fault == Fault::kToolKilled || c.fault == Fault::kToolFails || c.fault == Fault::kToolMissing) {
     const auto real_find = env_.find_tool;
-    const std::string tool = c.page == PageKind::Pitch ? "soundstretch" : "ffmpeg";
-    const std::string dying = DyingTool(tool);
-    env_.find_tool = [=](const std::string& name) { return name == tool ? dying : real_find(name); };
+    const std::string stand_in = c.fault == Fault::kToolMissing ? "" : StandIn(tool, c.fault == Fault::kToolKilled);
+    env_.find_tool = [=](const std::string& name) { return name == tool ? stand_in : real_find(name); };
   }
   Rebuild();
   host_.SetSelectedIndex("audio-extract-type", 1);  // the vocals
-  for (const char* f : {"audio-extract-format", "audio-pitch-format", "audio-compress-format", "audio-reverse-format",
-                        "audio-metadata-format"}) {
-    host_.SetText(f, c.format);
-  }
+  SetFormats(c.format);
 
+  testing_support::LogCapture log;
   const int32_t item = Add(c.page, song);
   if (c.fault == Fault::kInputDeleted) fs::remove(song);
   if (c.fault == Fault::kFolderReadOnly) {
@@ -188,9 +229,15 @@ TEST_P(FaultMatrixTest, EndsFailedWithItsCauseAndLeavesNoPartialResult) {
   EXPECT_FALSE(r.success);
   EXPECT_NE(r.cause.find(c.cause), std::string::npos) << r.cause;
   EXPECT_EQ(r.cause.find("Check failed"), std::string::npos) << r.cause;
+  bool logged = false;
+  for (const auto& line : log.lines()) {
+    logged |= line.severity == google::GLOG_ERROR && line.message.find(c.cause) != std::string::npos;
+  }
+  EXPECT_TRUE(logged) << "no ERROR line names: " << c.cause;
   const auto e = ElementOf(c.page, item);
   EXPECT_TRUE(e.visible.at(jobs::kStatusFailed));
   EXPECT_FALSE(e.visible.at(jobs::kStatusSuccess));
+  EXPECT_FALSE(e.visible.at(jobs::NamesOf(c.page).progress));
   EXPECT_TRUE(e.enabled.at(jobs::NamesOf(c.page).start_button));
   EXPECT_EQ(e.tool_tip.at(jobs::kStatusFailed), r.cause);
 
@@ -198,15 +245,21 @@ TEST_P(FaultMatrixTest, EndsFailedWithItsCauseAndLeavesNoPartialResult) {
     EXPECT_FALSE(fs::exists(out_dir_));
   } else {
     std::set<std::string> expected = c.left;
-    expected.insert(c.result);
+    if (c.result) expected.insert(c.result);
     EXPECT_EQ(Names(out_dir_), expected);
-    EXPECT_TRUE(testing_support::ReadFile(out_dir_ + "/" + c.result) == "an earlier result") << "replaced";
+    if (c.result) {
+      EXPECT_TRUE(testing_support::ReadFile(out_dir_ + "/" + c.result) == "an earlier result") << "replaced";
+    }
   }
   if (c.fault != Fault::kInputDeleted) {
     EXPECT_TRUE(testing_support::ReadFile(song) == input_bytes) << "input changed";
   }
   EXPECT_TRUE(fs::is_empty(temp_dir_));
   EXPECT_TRUE(controller_->busyList().empty());
+  // A bad file spoils nothing for the next one.
+  if (c.fault == Fault::kBadInput) {
+    EXPECT_TRUE(RunOne(PageKind::Reverse, Make("good.wav", {"-f", "lavfi", "-i", "sine=d=1"})).success);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, FaultMatrixTest, ::testing::ValuesIn(kCases),

@@ -1,9 +1,5 @@
 #include "tests/jobs_e2e/job_fixture.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
@@ -20,14 +16,7 @@ std::string Capture(const std::vector<std::string>& argv) {
   jobs::ChildProcess child = jobs::ChildProcess::Start(argv, jobs::OutputMode::kCapture);
   if (!child.ok()) return "";
   jobs::UniqueFd fd = child.TakeOutput();
-  std::string text;
-  char buffer[4096];
-  for (;;) {
-    const ssize_t n = read(fd.get(), buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    text.append(buffer, static_cast<size_t>(n));
-  }
+  const std::string text = testing_support::ReadAll(fd.get());
   child.Wait();
   return text;
 }
@@ -50,12 +39,14 @@ JobFixture::JobFixture() {
   env_.temp_dir = [this] { return temp_dir_; };
   env_.model_dir = std::string(VANTU_BIN_DIR) + "/models/2stems/saved_model";
   host_.on_finished = [this](const jobs::FinishedRecord& r) { finished_.push_back(r); };
-  host_.SetText("audio-extract-format", "wav");
-  for (const char* f : {"audio-pitch-format", "audio-tempo-format", "audio-silence-format", "audio-compress-format",
-                        "audio-reverse-format", "audio-metadata-format"}) {
-    host_.SetText(f, "wav");
-  }
+  SetFormats("wav");
   Rebuild();
+}
+
+void JobFixture::SetFormats(const std::string& format) {
+  for (int p = 0; p < jobs::kPageCount; ++p) {
+    host_.SetText("audio-" + std::string(jobs::ShortName(static_cast<jobs::PageKind>(p))) + "-format", format);
+  }
 }
 
 JobFixture::~JobFixture() {

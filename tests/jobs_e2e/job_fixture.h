@@ -30,6 +30,8 @@ class JobFixture : public ::testing::Test {
   bool WaitAll(int seconds = 120);
   // Starts one item, waits for it and returns its end record.
   jobs::FinishedRecord RunOne(jobs::PageKind page, const std::string& path);
+  // Every page's result format.
+  void SetFormats(const std::string& format);
   // Rebuilds the controller with the environment as changed by the test.
   void Rebuild();
 

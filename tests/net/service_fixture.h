@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <string>
 
 #include "net/http_client.h"
@@ -32,6 +33,15 @@ inline int UnusedLoopbackPort() {
     return 9;  // discard: nothing listens there on a test machine
   }
   return ntohs(address.sin_port);
+}
+
+// A self-signed certificate for 127.0.0.1, cert.pem and key.pem in `dir`; false without openssl.
+inline bool MakeCertificate(const testing_support::TempDir& dir) {
+  const std::string command =
+      "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 1 "
+      "-subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 -keyout " + dir.File("key.pem") +
+      " -out " + dir.File("cert.pem") + " >/dev/null 2>&1";
+  return std::system(command.c_str()) == 0;
 }
 
 inline std::string UnreachableBaseUrl() {

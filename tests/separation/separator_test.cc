@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -51,10 +50,9 @@ TEST(WavAudioAdapterTest, LoadsWholeFilesAndReportsFailuresWithTheirCodes) {
   WriteFile(dir.File("mono.wav"), testing_support::Wav16(1, 44100, {1, 2, 3}));
   EXPECT_EQ(adapter.Load(dir.File("mono.wav"), 0, 0, -1).nb_channels, 1);
 
-  testing_support::FmtFields f24;
-  f24.bits = 24;
-  WriteFile(dir.File("24.wav"), testing_support::Riff(testing_support::Chunk("fmt ", testing_support::FmtBody(f24)) +
-                                                      testing_support::Chunk("data", std::string(6, '\0'))));
+  WriteFile(dir.File("24.wav"), testing_support::Riff(
+                                    testing_support::Chunk("fmt ", testing_support::FmtBody({1, 2, 44100, 24})) +
+                                    testing_support::Chunk("data", std::string(6, '\0'))));
   EXPECT_EQ(MessageOf([&] { adapter.Load(dir.File("24.wav"), 0, 0, -1); }),
             "Check failed: !ret Unable to open " + dir.File("24.wav") + ", only *.wav is supported! (Returned: 3)");
   EXPECT_EQ(MessageOf([&] { adapter.Load(dir.File("none.wav"), 0, 0, -1); }),
@@ -136,22 +134,10 @@ TEST(WriteFailureTest, PartialNamesAndTheirWriters) {
 
 class SeparatorTest : public ::testing::Test {
  protected:
+  // The job's options for the vocals of song.wav into out/, with the model and output asked for.
   SeparatorOptions Options(const std::string& model, const std::string& output_name) {
-    SeparatorOptions o;
-    o.input = dir_.File("song.wav");
-    o.destination = dir_.File("out");
-    o.filename_format = "{filename}/{instrument}.{codec}";
-    o.configuration = "separator:2stems";
-    o.params.model_path = kModels + "/" + model;
-    o.params.input_tensor_name = "waveform";
+    SeparatorOptions o = StemOptions(dir_.File("song.wav"), dir_.File("out"), kModels + "/" + model, true, "song-人声");
     o.params.output_tensor_names = {output_name};
-    o.params.configuration = "separator:2stems";
-    o.offset = 0.0;
-    o.duration = 18000.0;
-    o.codec = "wav";
-    o.bitrate = 128000;
-    o.audio_adapter = "wav";
-    o.stem_name = "song-人声";
     return o;
   }
   void SetUp() override { WriteFile(dir_.File("song.wav"), testing_support::Wav16(2, 22050, {32767, -32767, 8000, 0})); }

@@ -10,7 +10,6 @@ namespace {
 
 using testing_support::Chunk;
 using testing_support::FmtBody;
-using testing_support::FmtFields;
 using testing_support::ReadFile;
 using testing_support::ReadU16;
 using testing_support::ReadU32;
@@ -48,24 +47,16 @@ TEST_F(WavFileTest, RefusesFilesThatAreNotAcceptablePcm) {
     const char* what;
     std::string bytes;
   };
-  FmtFields float_fmt;
-  float_fmt.format = 3;
-  FmtFields extensible;
-  extensible.format = 65534;
-  FmtFields bits24;
-  bits24.bits = 24;
-  FmtFields no_channels;
-  no_channels.channels = 0;
   const std::vector<Case> cases = {
       {"43 bytes", std::string(43, 'R')},
       {"no data chunk", Riff(Chunk("fmt ", FmtBody({})) + Chunk("LIST", std::string(20, 'x')))},
       {"no fmt chunk", Riff(Chunk("LIST", std::string(20, 'x')) + data)},
       {"not RIFF", "RIFX" + Riff(Chunk("fmt ", FmtBody({})) + data).substr(4)},
       {"not WAVE", "RIFF" + U32(36) + "AVI " + Chunk("fmt ", FmtBody({})) + data},
-      {"floating point", Riff(Chunk("fmt ", FmtBody(float_fmt)) + data)},
-      {"extensible", Riff(Chunk("fmt ", FmtBody(extensible)) + data)},
-      {"24-bit", Riff(Chunk("fmt ", FmtBody(bits24)) + data)},
-      {"zero channels", Riff(Chunk("fmt ", FmtBody(no_channels)) + data)},
+      {"floating point", Riff(Chunk("fmt ", FmtBody({3})) + data)},
+      {"extensible", Riff(Chunk("fmt ", FmtBody({65534})) + data)},
+      {"24-bit", Riff(Chunk("fmt ", FmtBody({1, 2, 44100, 24})) + data)},
+      {"zero channels", Riff(Chunk("fmt ", FmtBody({1, 0})) + data)},
       {"fmt cut by the end of the file", Riff(Chunk("data", std::string(40, '\0')) + "fmt " + U32(16) + "abc")},
   };
   for (const Case& c : cases) {
@@ -88,10 +79,8 @@ TEST_F(WavFileTest, OpensACanonicalEmptyFileAndReadsNothing) {
 
 TEST_F(WavFileTest, ChunkWalkStepsOverOtherChunksAndLongFmt) {
   const std::string samples = U16(16384) + U16(static_cast<uint16_t>(-16384));
-  FmtFields mono;
-  mono.channels = 1;
   // fmt of 18 bytes (cbSize), a LIST chunk and an odd-sized chunk stepped without a pad byte.
-  const std::string bytes = Riff(Chunk("fmt ", FmtBody(mono) + U16(0)) + Chunk("LIST", std::string(26, 'i')) +
+  const std::string bytes = Riff(Chunk("fmt ", FmtBody({1, 1}) + U16(0)) + Chunk("LIST", std::string(26, 'i')) +
                                  Chunk("junk", "abc") + Chunk("data", samples));
   WavFile file;
   ASSERT_EQ(OpenBytes(file, bytes), kWavOk);
@@ -106,21 +95,16 @@ TEST_F(WavFileTest, ChunkWalkStepsOverOtherChunksAndLongFmt) {
 }
 
 TEST_F(WavFileTest, ReadsEveryWidthAtFullScale) {
-  FmtFields f8;
-  f8.channels = 1;
-  f8.bits = 8;
   WavFile file8;
-  ASSERT_EQ(OpenBytes(file8, Riff(Chunk("fmt ", FmtBody(f8)) + Chunk("data", std::string("\xff\x80\x00\x01", 4)))),
+  ASSERT_EQ(OpenBytes(file8, Riff(Chunk("fmt ", FmtBody({1, 1, 44100, 8})) +
+                                  Chunk("data", std::string("\xff\x80\x00\x01", 4)))),
             kWavOk);
   std::vector<float> out;
   ASSERT_EQ(file8.Read(4, out), kWavOk);
   EXPECT_EQ(out, (std::vector<float>{1.0f, 0.0f, -128.0f / 127.0f, -1.0f}));
 
-  FmtFields f32;
-  f32.channels = 1;
-  f32.bits = 32;
   WavFile file32;
-  ASSERT_EQ(OpenBytes(file32, Riff(Chunk("fmt ", FmtBody(f32)) +
+  ASSERT_EQ(OpenBytes(file32, Riff(Chunk("fmt ", FmtBody({1, 1, 44100, 32})) +
                                    Chunk("data", U32(2147483647u) + U32(0x80000000u) + U32(1073741824u)))),
             kWavOk);
   ASSERT_EQ(file32.Read(3, out), kWavOk);

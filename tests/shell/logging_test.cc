@@ -10,10 +10,10 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <optional>
 #include <set>
 #include <string>
 
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 namespace shell {
@@ -63,37 +63,18 @@ TEST(LogCleanupTest, FolderThatCannotBeListedIsAFailure) {
   EXPECT_TRUE(LogCleanup(dir.path(), "20240315"));  // an empty folder is fine
 }
 
-// Sets TZ for the life of the object.
-class ScopedTimeZone {
- public:
-  explicit ScopedTimeZone(const char* zone) {
-    if (const char* old = std::getenv("TZ")) old_ = old;
-    ::setenv("TZ", zone, 1);
-    ::tzset();
-  }
-  ~ScopedTimeZone() {
-    if (old_) {
-      ::setenv("TZ", old_->c_str(), 1);
-    } else {
-      ::unsetenv("TZ");
-    }
-    ::tzset();
-  }
-
- private:
-  std::optional<std::string> old_;
-};
-
 TEST(LocalDateTextTest, UsesTheLocalCalendarDay) {
   const std::time_t late_evening_utc = 1700000000;  // 2023-11-14 22:13:20 UTC
-  {
-    ScopedTimeZone zone("UTC0");
-    EXPECT_EQ(LocalDateText(late_evening_utc), "20231114");
+  const struct {
+    const char* zone;
+    const char* date;
+  } cases[] = {{"UTC0", "20231114"}, {"CST-8", "20231115"}};  // eight hours ahead: already the next day
+  for (const auto& c : cases) {
+    testing_support::ScopedEnv zone("TZ", c.zone);
+    ::tzset();
+    EXPECT_EQ(LocalDateText(late_evening_utc), c.date) << c.zone;
   }
-  {
-    ScopedTimeZone zone("CST-8");  // eight hours ahead: already the next day
-    EXPECT_EQ(LocalDateText(late_evening_utc), "20231115");
-  }
+  ::tzset();  // back to the zone the process had
 }
 
 // Runs `body` in a child process and returns its exit code: glog can be set up only once per

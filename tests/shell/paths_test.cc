@@ -1,17 +1,15 @@
 #include "shell/paths.h"
 
-#include <stdlib.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <optional>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "shell/ini_file.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 namespace shell {
@@ -19,22 +17,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing_support::ReadFile;
+using testing_support::ScopedEnv;
 using testing_support::TempDir;
 using testing_support::WriteFile;
-
-// Sets an environment variable for one scope; an empty value unsets it.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = getenv(name)) old_ = old;
-    value.empty() ? unsetenv(name) : setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 // A fake home and no XDG variables, so nothing reaches the real home.
 class PathsTest : public ::testing::Test {

@@ -57,22 +57,6 @@ TEST(InstanceLockTest, SecondLockOnTheFileWaitsForTheFirstToGo) {
   EXPECT_TRUE(third.acquired());
 }
 
-TEST(InstanceLockTest, AnotherProcessIsRefusedWhileTheLockIsHeld) {
-  TempDir dir;
-  const std::string path = dir.File("instance.lock");
-  auto child_gets_lock = [&] {
-    const pid_t pid = ::fork();
-    if (pid == 0) ::_exit(InstanceLock(path).acquired() ? 1 : 0);
-    return ExitCode(pid);
-  };
-  {
-    InstanceLock held(path);
-    ASSERT_TRUE(held.acquired());
-    EXPECT_EQ(child_gets_lock(), 0);
-  }
-  EXPECT_EQ(child_gets_lock(), 1);
-}
-
 TEST(InstanceLockTest, LockOfAKilledProcessIsFree) {
   TempDir dir;
   const std::string path = dir.File("instance.lock");

@@ -1,9 +1,11 @@
 #include "tests/support/run_program.h"
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 
 namespace testing_support {
@@ -39,6 +41,17 @@ std::string MakeMedia(const std::string& path, const std::vector<std::string>& a
   const ProgramResult r = RunProgram("ffmpeg", argv);
   EXPECT_EQ(r.exit_code, 0) << "could not make " << path << ": " << r.output;
   return path;
+}
+
+std::string ReadAll(int fd) {
+  std::string text;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return text;
+    text.append(buffer, static_cast<size_t>(n));
+  }
 }
 
 }  // namespace testing_support

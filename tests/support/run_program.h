@@ -18,6 +18,9 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
 // a test failure, with ffmpeg's own words, when it cannot.
 std::string MakeMedia(const std::string& path, const std::vector<std::string>& args);
 
+// Everything the descriptor delivers until end of file.
+std::string ReadAll(int fd);
+
 }  // namespace testing_support
 
 #endif  // TESTS_SUPPORT_RUN_PROGRAM_H_

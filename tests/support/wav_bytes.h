@@ -12,6 +12,7 @@ std::string U16(uint32_t v);
 std::string U32(uint32_t v);
 std::string Chunk(const std::string& id, const std::string& body);
 
+// {format, channels, rate, bits}: {1, 1, 44100, 8} is 8-bit mono PCM.
 struct FmtFields {
   uint16_t format = 1;
   uint16_t channels = 2;

@@ -1,10 +1,11 @@
 // The desktop program's start: files on its command line, a later start handing its files to
-// the running window, and help and version without a display.
+// the running window or to a first start of the program, and help and version without a display.
 #include <QAbstractButton>
 #include <QLabel>
 #include <QListWidget>
 #include <QProcess>
 #include <QStackedWidget>
+#include <QThread>
 #include <filesystem>
 
 #include "shell/paths.h"
@@ -81,12 +82,16 @@ TEST_F(DesktopStartTest, FilesTheSeparationPageTakesJoinItsListAndThePageIsShown
 
 TEST_F(DesktopStartTest, LaterStartHandsItsFilesToTheRunningWindowAndEndsWithZero) {
   ASSERT_TRUE(lock_.acquired());
-  ASSERT_NE(ui::ListenForLaterStarts(QString::fromStdString(shell::InstanceSocketName()), window_.get()), nullptr);
   Make("relative song.mp3", {"-f", "lavfi", "-i", "sine=d=1"});
   const std::string clip = Make("clip.mp4", {"-f", "lavfi", "-i", "sine=d=1"});
+  // While no window listens, files that nobody took are not reported as opened.
+  const ProgramRun unheard = RunDesktop({QString::fromStdString(clip)}, QProcessEnvironment::systemEnvironment());
+  EXPECT_EQ(unheard.exit_code, 1);
+  EXPECT_TRUE(unheard.output.contains("not opened")) << unheard.output.toStdString();
+
+  ASSERT_NE(ui::ListenForLaterStarts(QString::fromStdString(shell::InstanceSocketName()), window_.get()), nullptr);
   qobject_cast<QAbstractButton*>(Control("audio-pitch"))->setChecked(true);
   window_->showMinimized();
-
   const ProgramRun run = RunDesktop({"relative song.mp3", QString::fromStdString(clip)},
                              QProcessEnvironment::systemEnvironment(), QString::fromStdString(dir_.path()));
   EXPECT_EQ(run.exit_code, 0) << run.output.toStdString();
@@ -100,12 +105,41 @@ TEST_F(DesktopStartTest, LaterStartHandsItsFilesToTheRunningWindowAndEndsWithZer
   EXPECT_EQ(window_->ListOf(jobs::Extract)->count(), 2);
 }
 
-TEST_F(DesktopStartTest, FilesThatNoRunningWindowTookAreNotReportedAsOpened) {
-  ASSERT_TRUE(lock_.acquired());
+// The program itself as the first start, with a home of its own: it listens, and a second start
+// hands it a file and ends.
+TEST_F(DesktopStartTest, ASecondStartOfTheProgramHandsItsFileToTheFirstAndEnds) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("HOME", QString::fromStdString(dir_.path()));
+  env.insert("XDG_DATA_HOME", QString::fromStdString(dir_.File("data")));
+  env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir_.File("config")));
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  // Its upgrade check must stay on this machine.
+  std::filesystem::create_directories(dir_.File("data/VantuVoiceSeparate/Config"));
+  testing_support::WriteFile(dir_.File("data/VantuVoiceSeparate/Config/configure.ini"),
+                             "[global]\nservice-url=http://127.0.0.1:9\n");
+  QProcess first;
+  first.setProcessEnvironment(env);
+  first.start(kProgram);
+  ASSERT_TRUE(first.waitForStarted());
+  const std::string log_dir = dir_.File("data/VantuVoiceSeparate/Log");
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(log_dir) && !std::filesystem::is_empty(log_dir); }, 20000));
+  QThread::msleep(500);
+
   const std::string song = Make("song.mp3", {"-f", "lavfi", "-i", "sine=d=1"});
-  const ProgramRun run = RunDesktop({QString::fromStdString(song)}, QProcessEnvironment::systemEnvironment());
-  EXPECT_EQ(run.exit_code, 1);
-  EXPECT_TRUE(run.output.contains("not opened")) << run.output.toStdString();
+  EXPECT_EQ(RunDesktop({QString::fromStdString(song)}, env).exit_code, 0);
+  EXPECT_EQ(first.state(), QProcess::Running);
+  // The first instance heard the second.
+  bool heard = false;
+  WaitFor([&] {
+    for (const auto& entry : std::filesystem::directory_iterator(log_dir)) {
+      heard |= testing_support::ReadFile(entry.path())
+                   .find("a second start asked to show the window and handed over 1 file(s)") != std::string::npos;
+    }
+    return heard;
+  }, 10000);
+  EXPECT_TRUE(heard);
+  first.kill();
+  first.waitForFinished();
 }
 
 TEST_F(DesktopStartTest, HelpAndVersionNeedNoDisplayAndUnknownOptionsAreRefused) {

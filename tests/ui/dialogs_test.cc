@@ -1,9 +1,7 @@
-// The settings dialog, the message and prompt boxes, and a second start of the program.
+// The settings dialog, and the message and prompt boxes.
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
-#include <QThread>
 #include <QRadioButton>
 #include <filesystem>
 
@@ -61,47 +59,6 @@ TEST_F(DialogsTest, MessageBoxAnswersAndPromptBoxKeepsItsSize) {
   });
   EXPECT_EQ(ui::PromptBoxDialog::Show(window_.get(), "完成"), 1);
   EXPECT_EQ(size, QSize(ui::PromptBoxDialog::kWidth, ui::PromptBoxDialog::kHeight));
-}
-
-TEST_F(DialogsTest, ASecondStartHandsItsFileToTheFirstAndEnds) {
-  const QString program = QString(VANTU_BIN_DIR) + "/VantuVoiceSeparate";
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("HOME", QString::fromStdString(dir_.path()));
-  env.insert("XDG_DATA_HOME", QString::fromStdString(dir_.File("data")));
-  env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir_.File("config")));
-  env.insert("QT_QPA_PLATFORM", "offscreen");
-  // Its upgrade check must stay on this machine.
-  std::filesystem::create_directories(dir_.File("data/VantuVoiceSeparate/Config"));
-  testing_support::WriteFile(dir_.File("data/VantuVoiceSeparate/Config/configure.ini"),
-                             "[global]\nservice-url=http://127.0.0.1:9\n");
-  QProcess first;
-  first.setProcessEnvironment(env);
-  first.start(program);
-  ASSERT_TRUE(first.waitForStarted());
-  const std::string log_dir = dir_.File("data/VantuVoiceSeparate/Log");
-  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(log_dir) && !std::filesystem::is_empty(log_dir); }, 20000));
-  QThread::msleep(500);
-
-  const std::string song = Make("song.mp3", {"-f", "lavfi", "-i", "sine=d=1"});
-  QProcess second;
-  second.setProcessEnvironment(env);
-  second.start(program, {QString::fromStdString(song)});
-  ASSERT_TRUE(second.waitForFinished(20000));
-  EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(second.exitCode(), 0);
-  EXPECT_EQ(first.state(), QProcess::Running);
-  // The first instance heard the second.
-  bool heard = false;
-  WaitFor([&] {
-    for (const auto& entry : std::filesystem::directory_iterator(log_dir)) {
-      heard |= testing_support::ReadFile(entry.path())
-                   .find("a second start asked to show the window and handed over 1 file(s)") != std::string::npos;
-    }
-    return heard;
-  }, 10000);
-  EXPECT_TRUE(heard);
-  first.kill();
-  first.waitForFinished();
 }
 
 }  // namespace

@@ -180,6 +180,12 @@ TEST_F(ListeningTest, ABatchEndingOutOfSightIsToldAndTheNoticeLeadsToItsPage) {
   EXPECT_EQ(std::get<1>(notices[0]), qobject_cast<QAbstractButton*>(Control("audio-reverse"))->text());
   EXPECT_EQ(std::get<2>(notices[0]), Shown("2 个任务已处理完毕：1 个成功，1 个失败", "Tasks finished: 2 (1 succeeded, 1 failed)"));
   EXPECT_EQ(std::get<2>(notices[0]), ui::BatchNotifier::Text(1, 1));
+  // The failed item shows why.
+  QWidget* failed = ItemChild(PageKind::Reverse, bad, jobs::kStatusFailed);
+  EXPECT_FALSE(failed->isHidden());
+  // The cause, in the installed language.
+  EXPECT_TRUE(failed->toolTip().startsWith(Shown("ffmpeg 以状态 ", "ffmpeg exited with status ")))
+      << failed->toolTip().toStdString();
 
   // The notice's click brings the window back on that page.
   emit window_->notifier().clicked(PageKind::Reverse);

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
+#include <tuple>
 #include <vector>
 
 namespace ui {
@@ -24,16 +26,13 @@ int Alpha(std::uint32_t pixel) { return static_cast<int>(pixel >> 24); }
 bool Everywhere(int, int) { return true; }
 
 TEST(ShadowColorTest, ParsesHashAndSixHexDigits) {
-  const auto color = ParseShadowColor("#9E9D9D");
-  ASSERT_TRUE(color.has_value());
-  EXPECT_EQ(color->red, 0x9E);
-  EXPECT_EQ(color->green, 0x9D);
-  EXPECT_EQ(color->blue, 0x9D);
-  const auto lower = ParseShadowColor("#0a1b2c");
-  ASSERT_TRUE(lower.has_value());
-  EXPECT_EQ(lower->red, 0x0A);
-  EXPECT_EQ(lower->green, 0x1B);
-  EXPECT_EQ(lower->blue, 0x2C);
+  for (const auto& [text, red, green, blue] : {std::tuple{"#9E9D9D", 0x9E, 0x9D, 0x9D}, {"#0a1b2c", 0x0A, 0x1B, 0x2C}}) {
+    const auto color = ParseShadowColor(text);
+    ASSERT_TRUE(color.has_value()) << text;
+    EXPECT_EQ(color->red, red) << text;
+    EXPECT_EQ(color->green, green) << text;
+    EXPECT_EQ(color->blue, blue) << text;
+  }
   for (const char* bad : {"9E9D9D", "#9E9D9", "#9E9D9D0", "#9G9D9D", "", "#"}) {
     EXPECT_FALSE(ParseShadowColor(bad).has_value()) << bad;
   }
