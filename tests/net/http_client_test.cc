@@ -65,7 +65,9 @@ TEST_F(HttpClientTest, EachAnswerCountsForPostAndGetAsItShould) {
     std::string posted, got;
     EXPECT_EQ(HttpClient::Instance().Post("{}", base() + "/v2/feedback", posted), c.post);
     EXPECT_LE(posted.size(), kMaxResponseBytes);
-    if (c.post == 0) EXPECT_EQ(posted, c.body);
+    if (c.post == 0) {
+      EXPECT_EQ(posted, c.body);
+    }
     for (const std::string& line : c.logged) EXPECT_TRUE(log.Has(google::GLOG_ERROR, "http_client.cc", line)) << line;
     EXPECT_EQ(HttpClient::Instance().Get(base() + "/help", got), c.get);
   }
