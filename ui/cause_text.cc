@@ -19,7 +19,7 @@ struct Shape {
 
 #define EXIT_TEXT "(exited with status -?\\d+|was stopped by signal \\d+(?: \\([^)]*\\))?)"
 
-// Longest first: a cause may hold another one.
+// Shapes that hold another cause come before the ones they hold, so the outer one matches.
 const Shape kShapes[] = {
     {"(.+); the WAV result stays at (.+)", QT_TRANSLATE_NOOP("Cause", "%1；WAV 结果保留为 %2"), 0b01},
     {"(.+) could not be written: (.+)", QT_TRANSLATE_NOOP("Cause", "%1 无法写入：%2"), 0b10},
