@@ -41,6 +41,13 @@ def batch(rng, items, bsz, frames):
         sa = rng.integers(0, aj.shape[2] - length)
         v = vi[0, :, sv : sv + length].astype(np.float32)
         a = aj[1, :, sa : sa + length].astype(np.float32)
+        if rng.random() < 0.2:
+            # A second singer under the first: stacked voices all belong to the vocal stem,
+            # which is where the model is most timid on real records.
+            k = rng.integers(len(items))
+            sk = rng.integers(0, items[k].shape[2] - length)
+            v2 = items[k][0, :, sk : sk + length].astype(np.float32)
+            v = v + v2 * 10 ** (rng.uniform(-12, -2) / 20)
         v = v * 10 ** (rng.uniform(-10, 5) / 20)
         if rng.random() < 0.04:
             v = v * 0.0

@@ -56,11 +56,12 @@ def make_item(args):
             v, notes, kind, speaker, take = make_voice(rng, song, pool, tmp, "voc", split)
             v = normalise(v)
             # Record-style production and backing vocals: in "valvoice", and in most of
-            # the training songs ("val" and "valrec" stay as they were).
-            styled = split == "valvoice" or (split == "train" and rng.random() < 0.6)
+            # the training songs, since real records are produced so ("val" and "valrec" stay as
+            # they were).
+            styled = split == "valvoice" or (split == "train" and rng.random() < 0.75)
             if styled:
                 voc = record_chain(rng, v, song, phrase_ends(notes))
-                if rng.random() < 0.6:
+                if rng.random() < (0.6 if val else 0.7):
                     back = backing_vocals(rng, song, notes, take, tmp, val, pool)
                     if rms(back) > 0:
                         voc = voc + normalise(back) * rms(voc) * 10 ** (rng.uniform(-12, 0) / 20)
