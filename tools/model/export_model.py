@@ -16,6 +16,7 @@ import argparse
 import math
 import os
 import sys
+from typing import Optional
 
 import torch
 import torch.nn.functional as F
@@ -179,11 +180,14 @@ DEFAULT_MODEL = "unet"  # the trained model; "dsp" stays as the fallback
 WEIGHTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "weights", "vocals_unet.pt")
 
 
-def trained_module(weights: str) -> torch.jit.ScriptModule:
+def trained_module(weights: str, sharpness: Optional[float] = None) -> torch.jit.ScriptModule:
     import unet_model
     ckpt = torch.load(weights, map_location="cpu")
+    if sharpness is None:
+        # calibrate.py stores the one validation picked with the weights.
+        sharpness = float(ckpt.get("sharpness", 1.0))
     return torch.jit.script(unet_model.build_separator(ckpt["state"], ckpt["channels"],
-                                                       ckpt.get("context", [])))
+                                                       ckpt.get("context", []), sharpness))
 
 
 def main() -> None:
@@ -192,9 +196,11 @@ def main() -> None:
     parser.add_argument("--model", choices=["dsp", "unet"], default=DEFAULT_MODEL,
                         help="which model to export (default %(default)s)")
     parser.add_argument("--weights", default=WEIGHTS, help="trained weights for --model unet")
+    parser.add_argument("--sharpness", type=float, default=None,
+                        help="mask logit scale (default: the one stored with the weights, else 1)")
     args = parser.parse_args()
     if args.model == "unet":
-        module = trained_module(args.weights)
+        module = trained_module(args.weights, args.sharpness)
     else:
         module = torch.jit.script(VocalSeparator().eval())
     out_dir = os.path.dirname(os.path.abspath(args.out))
