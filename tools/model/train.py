@@ -30,7 +30,7 @@ def item_files(data_dir):
     return [f for f in sorted(glob.glob(os.path.join(data_dir, "*.npy"))) if ".tmp" not in f]
 
 
-def batch(rng, items, bsz, frames):
+def batch(rng, items, bsz, frames, stack):
     length = (frames - 1) * um.HOP
     mixes, voices = [], []
     for _ in range(bsz):
@@ -41,7 +41,7 @@ def batch(rng, items, bsz, frames):
         sa = rng.integers(0, aj.shape[2] - length)
         v = vi[0, :, sv : sv + length].astype(np.float32)
         a = aj[1, :, sa : sa + length].astype(np.float32)
-        if rng.random() < 0.2:
+        if rng.random() < stack:
             # A second singer under the first: stacked voices all belong to the vocal stem,
             # which is where the model is most timid on real records.
             k = rng.integers(len(items))
@@ -106,6 +106,8 @@ def main():
     ap.add_argument("--init", default=None, help="checkpoint to start from")
     ap.add_argument("--context", default="",
                     help="dilations of the time context at the bottleneck, e.g. 1,2,4,8")
+    ap.add_argument("--stack", type=float, default=0.0,
+                    help="share of the voices that get a second song's voice under them")
     ap.add_argument("--keep-every", type=int, default=0,
                     help="also keep a copy of the weights every N steps (OUT.stepN)")
     args = ap.parse_args()
@@ -148,7 +150,7 @@ def main():
             if len(files) > len(items):
                 items = [np.load(f) for f in files]
                 print(f"{len(items)} items now", flush=True)
-        mix, voice = batch(rng, items, args.batch, args.frames)
+        mix, voice = batch(rng, items, args.batch, args.frames, args.stack)
         with torch.no_grad():
             eqc = random_eq(rng, args.batch)
             xs = stft(mix, window) * eqc
