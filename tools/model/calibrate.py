@@ -10,7 +10,6 @@ Usage:
 """
 
 import argparse
-import glob
 import os
 import sys
 
@@ -19,17 +18,12 @@ import torch
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import unet_model as um  # noqa: E402
-from evaluate import VOCALS, sdr  # noqa: E402
+from evaluate import VOCALS, has_voice, sdr, songs  # noqa: E402
 
 
 def mean_vocals_sdr(sep, items) -> float:
     scores = []
-    for k, item in enumerate(items):
-        voc, acc = item[0], item[1]
-        if k % 6 == 5:  # every sixth song as a mono mixdown, as evaluate.py does
-            voc, acc = voc.mean(0, keepdims=True), acc.mean(0, keepdims=True)
-        if float((voc ** 2).mean()) <= 1e-8:
-            continue
+    for voc, acc in items:
         with torch.inference_mode():
             out = sep.serve(torch.from_numpy(np.ascontiguousarray((voc + acc).T)))
         scores.append(sdr(voc, out[VOCALS].numpy().T))
@@ -46,10 +40,10 @@ def main() -> int:
     args = ap.parse_args()
     torch.set_num_threads(args.threads)
     ckpt = torch.load(args.weights, map_location="cpu")
-    files = [f for f in sorted(glob.glob(os.path.join(args.data, "*.npy"))) if ".tmp" not in f]
-    if not files:
-        sys.exit(f"calibrate.py: no validation items in {args.data}")
-    items = [np.load(f).astype(np.float32) for f in files]
+    # The same songs and mono mixdowns that evaluate.py scores.
+    items = [(voc, acc) for _, _, voc, acc in songs(args.data) if has_voice(voc)]
+    if not items:
+        sys.exit(f"calibrate.py: no validation items with a voice in {args.data}")
     best = None
     for s in [float(g) for g in args.grid.split(",")]:
         sep = um.build_separator(ckpt["state"], ckpt["channels"], ckpt.get("context", []), s)

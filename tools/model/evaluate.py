@@ -41,6 +41,23 @@ def projection(voc: np.ndarray, acc: np.ndarray, est: np.ndarray):
     return float(weights[0]), float(weights[1])
 
 
+def songs(data_dir: str):
+    """(file, mono, vocals, accompaniment) per validation item; every sixth as a mono mixdown."""
+    files = [f for f in sorted(glob.glob(os.path.join(data_dir, "*.npy"))) if ".tmp" not in f]
+    for k, f in enumerate(files):
+        item = np.load(f).astype(np.float32)  # [2 stems, 2 channels, N]
+        voc, acc = item[0], item[1]
+        mono = k % 6 == 5
+        if mono:
+            voc = voc.mean(0, keepdims=True)
+            acc = acc.mean(0, keepdims=True)
+        yield f, mono, voc, acc
+
+
+def has_voice(voc: np.ndarray) -> bool:
+    return float((voc ** 2).mean()) > 1e-8
+
+
 def main() -> int:
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("model")
@@ -49,19 +66,9 @@ def main() -> int:
     args = ap.parse_args()
     torch.set_num_threads(args.threads)
     model = torch.jit.load(args.model)
-    files = [f for f in sorted(glob.glob(os.path.join(args.data, "*.npy"))) if ".tmp" not in f]
-    if not files:
-        print("no validation items in", args.data)
-        return 1
     sv, sa, kept, leak = [], [], [], []
     t_run = 0.0
-    for k, f in enumerate(files):
-        item = np.load(f).astype(np.float32)  # [2 stems, 2 channels, N]
-        voc, acc = item[0], item[1]
-        mono = k % 6 == 5
-        if mono:
-            voc = voc.mean(0, keepdims=True)
-            acc = acc.mean(0, keepdims=True)
+    for f, mono, voc, acc in songs(args.data):
         mix = voc + acc
         t0 = time.perf_counter()
         with torch.inference_mode():
@@ -69,18 +76,21 @@ def main() -> int:
         t_run += time.perf_counter() - t0
         v_hat = out[VOCALS].numpy().T
         a_hat = out[ACCOMP].numpy().T
-        has_voice = float((voc ** 2).mean()) > 1e-8
-        s_v = sdr(voc, v_hat) if has_voice else float("nan")
+        voiced = has_voice(voc)
+        s_v = sdr(voc, v_hat) if voiced else float("nan")
         s_a = sdr(acc, a_hat)
-        k_v, l_a = projection(voc, acc, v_hat) if has_voice else (float("nan"), float("nan"))
-        if has_voice:
+        k_v, l_a = projection(voc, acc, v_hat) if voiced else (float("nan"), float("nan"))
+        if voiced:
             sv.append(s_v)
             kept.append(k_v)
             leak.append(l_a)
         sa.append(s_a)
         print(f"{os.path.basename(f)} {'mono  ' if mono else 'stereo'} vocals {s_v:6.2f} dB"
               f"  accompaniment {s_a:6.2f} dB  kept {k_v:5.2f}  leak {l_a:5.2f}", flush=True)
-    print(f"mean over {len(files)} songs ({len(sv)} with voice): vocals {np.mean(sv):.2f} dB"
+    if not sa:
+        print("no validation items in", args.data)
+        return 1
+    print(f"mean over {len(sa)} songs ({len(sv)} with voice): vocals {np.mean(sv):.2f} dB"
           f"  accompaniment {np.mean(sa):.2f} dB  kept {np.mean(kept):.2f}  leak {np.mean(leak):.3f}"
           f"  (serve time {t_run:.1f}s)")
     return 0
