@@ -22,7 +22,7 @@ import torch
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import unet_model as um  # noqa: E402
 
-CHANNELS = [8, 16, 32, 48, 64]
+CHANNELS = "8,16,32,48,64"
 
 
 def item_files(data_dir):
@@ -92,6 +92,28 @@ def random_eq(rng, bsz):
     return torch.from_numpy(np.stack(curves).astype(np.float32))[:, None, None, :]
 
 
+def mask_loss(kind, xs, vs, est):
+    """The training loss of a batch of complex spectra [B, 2, T, F].
+
+    "l1": absolute error of both stems, scaled per example. "sdr": the mean of both
+    stems' signal-to-distortion ratios (negated, in dB), as the evaluation scores them;
+    squared error favours the softer masks that score better than L1's.
+    """
+    voc_err = est - vs
+    if kind == "l1":
+        # The accompaniment's error is the voice's, negated: one term, counted twice.
+        scale = xs.abs().mean(dim=(1, 2, 3), keepdim=True) + 1e-6
+        return 2.0 * (torch.view_as_real(voc_err).abs().sum(-1) / scale).mean()
+    dims = (1, 2, 3)
+    err = voc_err.abs().square().sum(dims)
+    # The floor keeps a silent stem from dominating: 30 dB under the mixture.
+    floor = 1e-3 * xs.abs().square().sum(dims) + 1e-8
+    voc = vs.abs().square().sum(dims)
+    acc = (xs - vs).abs().square().sum(dims)
+    return 5.0 * (torch.log10((err + floor) / (voc + floor))
+                  + torch.log10((err + floor) / (acc + floor))).mean()
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--data", default="/tmp/sepdata/train")
@@ -104,10 +126,13 @@ def main():
     ap.add_argument("--seed", type=int, default=0)
     ap.add_argument("--threads", type=int, default=2)
     ap.add_argument("--init", default=None, help="checkpoint to start from")
+    ap.add_argument("--channels", default=CHANNELS,
+                    help="channels of the five levels (a checkpoint given to --init brings its own)")
     ap.add_argument("--context", default="",
                     help="dilations of the time context at the bottleneck, e.g. 1,2,4,8")
     ap.add_argument("--stack", type=float, default=0.0,
                     help="share of the voices that get a second song's voice under them")
+    ap.add_argument("--loss", choices=("l1", "sdr"), default="l1")
     ap.add_argument("--keep-every", type=int, default=0,
                     help="also keep a copy of the weights every N steps (OUT.stepN)")
     args = ap.parse_args()
@@ -118,12 +143,14 @@ def main():
     items = [np.load(f) for f in item_files(args.data)]
     print(f"{len(items)} items loaded in {time.time() - t_load:.0f}s", flush=True)
     context = [int(d) for d in args.context.split(",") if d]
-    net = um.VocalUNet(CHANNELS, context)
+    init = torch.load(args.init) if args.init else None
+    channels = init["channels"] if init else [int(c) for c in args.channels.split(",")]
+    net = um.VocalUNet(channels, context)
     print("parameters:", sum(p.numel() for p in net.parameters()), flush=True)
-    if args.init:
+    if init:
         # A checkpoint without the time context loads into a network with one: the context
         # starts as the identity.
-        missing = net.load_state_dict(torch.load(args.init)["state"], strict=False)
+        missing = net.load_state_dict(init["state"], strict=False)
         unknown = [k for k in missing.missing_keys if not k.startswith("ctx.")]
         if unknown or missing.unexpected_keys:
             sys.exit(f"train.py: {args.init} does not fit: {unknown + missing.unexpected_keys}")
@@ -158,12 +185,7 @@ def main():
             feat = um.features(xs)
         mask = net(feat).index_select(2, rows).unsqueeze(1)  # [B, 1, T, F]
         est = xs * mask
-        acc_err = (xs - est) - (xs - vs)
-        voc_err = est - vs
-        # Per-example normalisation: quiet and loud mixtures weigh the same.
-        scale = xs.abs().mean(dim=(1, 2, 3), keepdim=True) + 1e-6
-        loss = ((torch.view_as_real(voc_err).abs().sum(-1) / scale).mean()
-                + (torch.view_as_real(acc_err).abs().sum(-1) / scale).mean())
+        loss = mask_loss(args.loss, xs, vs, est)
         opt.zero_grad()
         if not torch.isfinite(loss):
             print(f"step {step}: non-finite loss, batch skipped", flush=True)
@@ -177,19 +199,19 @@ def main():
             print(f"step {step} loss {avg:.4f} lr {lr:.2e} elapsed {time.time() - t0:.0f}s",
                   flush=True)
         if step % 100 == 0:
-            save(net, context, args.out, step, time.time() - t0)
+            save(net, channels, context, args.out, step, time.time() - t0)
         if args.keep_every and step % args.keep_every == 0:
-            save(net, context, f"{args.out}.step{step}", step, time.time() - t0)
-    save(net, context, args.out, step, time.time() - t0)
+            save(net, channels, context, f"{args.out}.step{step}", step, time.time() - t0)
+    save(net, channels, context, args.out, step, time.time() - t0)
     print(f"done: {step} steps in {time.time() - t0:.0f}s", flush=True)
 
 
-def save(net, context, path, step, seconds):
+def save(net, channels, context, path, step, seconds):
     state = {k: v.detach().clone() for k, v in net.state_dict().items()}
     if not all(bool(torch.isfinite(v.float()).all()) for v in state.values()):
         print(f"step {step}: non-finite weights, not saved", flush=True)
         return
-    torch.save({"channels": CHANNELS, "context": context, "state": state, "steps": step,
+    torch.save({"channels": channels, "context": context, "state": state, "steps": step,
                 "seconds": seconds},
                path + ".tmp")
     os.replace(path + ".tmp", path)
