@@ -1,0 +1,38 @@
+#!/usr/bin/python3
+"""Average the weights of checkpoints of one network (e.g. the committed weights and a run
+resumed from them), which often beats each of them; calibrate.py then picks the sharpness.
+
+Usage:
+    /usr/bin/python3 tools/model/average.py A.pt B.pt [...] --out SOUP.pt
+"""
+
+import argparse
+import sys
+
+import torch
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    ap.add_argument("checkpoints", nargs="+")
+    ap.add_argument("--out", required=True)
+    args = ap.parse_args()
+    ckpts = [torch.load(p, map_location="cpu") for p in args.checkpoints]
+    first = ckpts[0]
+    for path, c in zip(args.checkpoints, ckpts):
+        if c["channels"] != first["channels"] or c.get("context", []) != first.get("context", []) \
+                or c["state"].keys() != first["state"].keys():
+            sys.exit(f"average.py: {path} is not the same network as {args.checkpoints[0]}")
+    state = {}
+    for k, v in first["state"].items():
+        mean = sum(c["state"][k].double() for c in ckpts) / len(ckpts)
+        # BatchNorm's batch counter is an integer: it keeps the last checkpoint's count.
+        state[k] = mean.to(v.dtype) if v.is_floating_point() else ckpts[-1]["state"][k]
+    out = {k: v for k, v in ckpts[-1].items() if k != "sharpness"}
+    out.update(state=state, averaged=len(ckpts))
+    torch.save(out, args.out)
+    print(f"averaged {len(ckpts)} checkpoints into {args.out}")
+
+
+if __name__ == "__main__":
+    sys.exit(main())
