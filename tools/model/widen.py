@@ -37,7 +37,7 @@ def widened_state(old, new):
             # see none of the new inputs.
             t.mul_(NEW_SCALE)
             t[: w.shape[0]] = 0.0
-        elif name.endswith("running_mean") or name.endswith(".bias") and "norm" not in name:
+        elif name.endswith(".bias") and "norm" not in name:
             t.zero_()
         t[tuple(slice(0, n) for n in w.shape)] = w
         out[name] = t
