@@ -128,8 +128,9 @@ def main():
     ap.add_argument("--init", default=None, help="checkpoint to start from")
     ap.add_argument("--channels", default=CHANNELS,
                     help="channels of the five levels (a checkpoint given to --init brings its own)")
-    ap.add_argument("--context", default="",
-                    help="dilations of the time context at the bottleneck, e.g. 1,2,4,8")
+    ap.add_argument("--context", default=None,
+                    help="dilations of the time context at the bottleneck, e.g. 1,2,4,8 "
+                         "(default: those of the --init checkpoint, else none)")
     ap.add_argument("--stack", type=float, default=0.0,
                     help="share of the voices that get a second song's voice under them")
     ap.add_argument("--loss", choices=("l1", "sdr"), default="l1")
@@ -142,8 +143,11 @@ def main():
     t_load = time.time()
     items = [np.load(f) for f in item_files(args.data)]
     print(f"{len(items)} items loaded in {time.time() - t_load:.0f}s", flush=True)
-    context = [int(d) for d in args.context.split(",") if d]
     init = torch.load(args.init) if args.init else None
+    if args.context is not None:
+        context = [int(d) for d in args.context.split(",") if d]
+    else:
+        context = list(init.get("context", [])) if init else []
     channels = init["channels"] if init else [int(c) for c in args.channels.split(",")]
     net = um.VocalUNet(channels, context)
     print("parameters:", sum(p.numel() for p in net.parameters()), flush=True)
