@@ -13,18 +13,15 @@ namespace jobs {
 namespace {
 
 namespace fs = std::filesystem;
-using testing_support::WriteFile;
 
 // A music folder as users have them: media of every kind, other files, hidden entries, a
 // link back to the top (a loop) and a dangling link.
 class MediaFilesTest : public testing::Test {
  protected:
   void SetUp() override {
-    for (const char* name : {"b.mp3", "a.MP3", "10 song.wav", "2 song.wav", "notes.txt", "cover.jpg", ".hidden.mp3",
-                             "clip.webm", "video.mkv", ".cache/x.mp3", "sub/c.flac", "sub/d.mp4", "sub/e.ogv"}) {
-      fs::create_directories(fs::path(dir_.File(name)).parent_path());
-      WriteFile(dir_.File(name), "x");
-    }
+    testing_support::WriteFiles(dir_.path(), {"b.mp3", "a.MP3", "10 song.wav", "2 song.wav", "notes.txt", "cover.jpg",
+                                              ".hidden.mp3", "clip.webm", "video.mkv", ".cache/x.mp3", "sub/c.flac",
+                                              "sub/d.mp4", "sub/e.ogv"});
     ASSERT_EQ(symlink("..", dir_.File("sub/loop").c_str()), 0);
     ASSERT_EQ(symlink("nowhere.mp3", dir_.File("broken.mp3").c_str()), 0);
   }

@@ -5,15 +5,14 @@
 // names the file, logged as an error, leave no partial file under a result's name, keep an
 // earlier result of that name, and leave the input as it was.
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <set>
 
 #include "tests/jobs_e2e/job_fixture.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/log_capture.h"
 
 namespace jobs_e2e {
@@ -21,6 +20,7 @@ namespace {
 
 using jobs::PageKind;
 namespace fs = std::filesystem;
+using testing_support::EntryNames;
 
 enum class Fault {
   kBadInput, kToolMissing, kToolFails, kToolKilled, kFolderBelowFile, kResultIsFolder,
@@ -119,38 +119,6 @@ class SmallDisk {
   bool mounted_ = false;
 };
 
-// A file-size limit for this process and the children it starts, lifted at the end. The
-// process itself then gets EFBIG instead of SIGXFSZ, as the program does.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-    old_handler_ = signal(SIGXFSZ, SIG_IGN);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    signal(SIGXFSZ, old_handler_);
-  }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
- private:
-  rlimit saved_{};
-  sighandler_t old_handler_;
-};
-
-std::set<std::string> Names(const std::string& dir) {
-  std::set<std::string> names;
-  std::error_code ec;
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    names.insert(it->path().filename().string());
-  }
-  return names;
-}
-
 class FaultMatrixTest : public JobFixture, public ::testing::WithParamInterface<Case> {
  protected:
   // A stand-in tool that fails, or writes part of its output (soundstretch's second argument,
@@ -212,12 +180,12 @@ TEST_P(FaultMatrixTest, EndsFailedWithItsCauseAndLeavesNoPartialResult) {
     ASSERT_TRUE(disk->MakeReadOnly());
   }
   {
-    std::unique_ptr<FileSizeLimit> limit;
-    if (c.fault == Fault::kFileSizeLimit) limit = std::make_unique<FileSizeLimit>(100 * 1024);
+    std::unique_ptr<testing_support::FileSizeLimit> limit;
+    if (c.fault == Fault::kFileSizeLimit) limit = std::make_unique<testing_support::FileSizeLimit>(100 * 1024);
     Start(c.page, item);
     if (c.fault == Fault::kFolderRemoved) {
       // Once the tool writes its partial file, the folder goes.
-      ASSERT_TRUE(host_.RunUntil([&] { return Names(out_dir_).size() > 1 || !finished_.empty(); },
+      ASSERT_TRUE(host_.RunUntil([&] { return EntryNames(out_dir_).size() > 1 || !finished_.empty(); },
                                  std::chrono::seconds(60)));
       ASSERT_TRUE(finished_.empty()) << "the run ended before the folder could be removed";
       fs::remove_all(out_dir_);
@@ -246,7 +214,7 @@ TEST_P(FaultMatrixTest, EndsFailedWithItsCauseAndLeavesNoPartialResult) {
   } else {
     std::set<std::string> expected = c.left;
     if (c.result) expected.insert(c.result);
-    EXPECT_EQ(Names(out_dir_), expected);
+    EXPECT_EQ(EntryNames(out_dir_), expected);
     if (c.result) {
       EXPECT_TRUE(testing_support::ReadFile(out_dir_ + "/" + c.result) == "an earlier result") << "replaced";
     }

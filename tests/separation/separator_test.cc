@@ -1,8 +1,6 @@
 #include "separation/separator.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,6 +10,7 @@
 #include "separation/audio/wav_audio_adapter.h"
 #include "separation/check.h"
 #include "separation/write_failure.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/log_capture.h"
 #include "tests/support/message_of.h"
 #include "tests/support/temp_dir.h"
@@ -93,19 +92,15 @@ TEST(WavAudioAdapterTest, AFailedSaveLeavesTheEarlierFileAndNoPartialOne) {
   TempDir dir;
   WriteFile(dir.File("stem.wav"), "an earlier result");
   const Waveform big{100000, 2, std::vector<float>(200000, 0.25f)};  // 400 kB at 16 bits
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  rlimit limit = saved;
-  limit.rlim_cur = 64 * 1024;
-  const auto old_handler = signal(SIGXFSZ, SIG_IGN);
-  setrlimit(RLIMIT_FSIZE, &limit);
   WavAudioAdapter adapter;
-  const std::string message = MessageOf<WriteFailure>([&] { adapter.Save(dir.File("stem.wav"), big, 44100, "wav", 0); });
-  setrlimit(RLIMIT_FSIZE, &saved);
-  signal(SIGXFSZ, old_handler);
+  std::string message;
+  {
+    testing_support::FileSizeLimit limit(64 * 1024);
+    message = MessageOf<WriteFailure>([&] { adapter.Save(dir.File("stem.wav"), big, 44100, "wav", 0); });
+  }
   EXPECT_EQ(message, dir.File("stem.wav") + " could not be written: the file would be larger than the file size limit allows");
   EXPECT_EQ(ReadFile(dir.File("stem.wav")), "an earlier result");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 1);
+  EXPECT_EQ(testing_support::EntryNames(dir.path()), std::set<std::string>{"stem.wav"});
 
   // A complete save replaces it.
   adapter.Save(dir.File("stem.wav"), Waveform{1, 2, {0.5f, 0.5f}}, 44100, "wav", 0);

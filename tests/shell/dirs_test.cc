@@ -4,12 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <string>
 #include <thread>
-#include <vector>
+#include <set>
 
 #include "tests/support/temp_dir.h"
 
@@ -17,14 +16,10 @@ namespace shell {
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::EntryNames;
 using testing_support::TempDir;
 using testing_support::WriteFile;
-
-// Writes a small file, creating its folders first.
-void Touch(const std::string& path) {
-  fs::create_directories(fs::path(path).parent_path());
-  WriteFile(path, "x");
-}
+using testing_support::WriteFiles;
 
 TEST(CreateDirsTest, CreatesEveryMissingLevelAndReportsTheOnesItCannot) {
   TempDir dir;
@@ -61,20 +56,15 @@ TEST(CreateDirsTest, ThreadsRacingForTheSameFolderAllSucceed) {
 TEST(DeleteDirContentsTest, EmptiesTheFolderButKeepsDotEntriesAndLinkTargets) {
   TempDir dir;
   const std::string root = dir.File("temp");
-  for (const char* name : {"nested/deeper/f.wav", "readonly.wav", "locked/f.wav", ".keep",
-                           ".cache/f", "../outside/sub/precious"}) {
-    Touch(root + "/" + name);
-  }
+  WriteFiles(root, {"nested/deeper/f.wav", "readonly.wav", "locked/f.wav", ".keep", ".cache/f",
+                    "../outside/sub/precious"});
   ASSERT_EQ(chmod((root + "/readonly.wav").c_str(), 0444), 0);
   ASSERT_EQ(chmod((root + "/locked").c_str(), 0500), 0);
   fs::create_directory_symlink(dir.File("outside"), root + "/to-dir");
   fs::create_symlink(dir.File("outside/sub/precious"), root + "/to-file");
 
   EXPECT_TRUE(DeleteDirContents(root));
-  std::vector<std::string> left;
-  for (const auto& entry : fs::directory_iterator(root)) left.push_back(entry.path().filename());
-  std::sort(left.begin(), left.end());
-  EXPECT_EQ(left, (std::vector<std::string>{".cache", ".keep"}));
+  EXPECT_EQ(EntryNames(root), (std::set<std::string>{".cache", ".keep"}));
   EXPECT_TRUE(fs::exists(root + "/.cache/f"));
   EXPECT_TRUE(fs::exists(dir.File("outside/sub/precious")));
 }
@@ -82,13 +72,12 @@ TEST(DeleteDirContentsTest, EmptiesTheFolderButKeepsDotEntriesAndLinkTargets) {
 TEST(DeleteDirContentsTest, FlagTellsWhetherTheLastDeleteSucceeded) {
   TempDir dir;
   EXPECT_FALSE(DeleteDirContents(dir.File("missing")));
-  Touch(dir.File("file"));
+  WriteFile(dir.File("file"), "x");
   EXPECT_FALSE(DeleteDirContents(dir.File("file")));
   EXPECT_TRUE(DeleteDirContents(dir.path()));  // deletes "file"
   EXPECT_TRUE(DeleteDirContents(dir.path()));  // nothing there, nothing failed
   // Entries go in name order; "z" keeps a dot-file, so removing it, the last delete, fails.
-  Touch(dir.File("a"));
-  Touch(dir.File("z/.hidden"));
+  WriteFiles(dir.path(), {"a", "z/.hidden"});
   EXPECT_FALSE(DeleteDirContents(dir.path()));
   EXPECT_FALSE(fs::exists(dir.File("a")));
   EXPECT_TRUE(fs::exists(dir.File("z/.hidden")));

@@ -6,7 +6,6 @@
 
 #include <climits>
 #include <filesystem>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <utility>
@@ -28,7 +27,7 @@ class IniFileTest : public ::testing::Test {
     return ReadIniString(kConfigSection, key, "<default>", ini_);
   }
   int ReadInt(const std::string& key) { return ReadIniInt(kConfigSection, key, 42, ini_); }
-  size_t FilesInFolder() { return std::distance(fs::directory_iterator(dir_.path()), {}); }
+  size_t FilesInFolder() { return testing_support::EntryNames(dir_.path()).size(); }
 
   TempDir dir_;
   const std::string ini_ = dir_.File("configure.ini");

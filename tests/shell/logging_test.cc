@@ -20,36 +20,26 @@ namespace shell {
 namespace {
 
 namespace fs = std::filesystem;
+using Names = std::set<std::string>;
+using testing_support::EntryNames;
 using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
-std::set<std::string> Names(const std::string& dir) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir)) names.insert(entry.path().filename());
-  return names;
-}
-
 TEST(LogCleanupTest, OnlyTodaysLogsAndFoldersSurvive) {
   TempDir dir;
   const std::string today = "20240315";
-  for (const char* name : {"log.20240314-235959.4711", "log.20240315-000001.4712",
-                           "log.20240315", "notes.txt", "log.2024", "abc",
-                           "x.y.20240315-keep.too", "日志文件20240315"}) {
-    WriteFile(dir.File(name), "line\n");
-  }
-  fs::create_directory(dir.File("archive"));
-  WriteFile(dir.File("archive/log.20240101-000000.1"), "old\n");
+  testing_support::WriteFiles(dir.path(), {"log.20240314-235959.4711", "log.20240315-000001.4712", "log.20240315",
+                                           "notes.txt", "log.2024", "abc", "x.y.20240315-keep.too",
+                                           "日志文件20240315", "archive/log.20240101-000000.1"});
   fs::create_directory(dir.File("elsewhere"));
   fs::create_directory_symlink(dir.File("elsewhere"), dir.File("folder-link"));
   fs::create_symlink(dir.File("log.20240315-000001.4712"), dir.File("VantuVoiceSeparate.INFO"));
 
   EXPECT_TRUE(LogCleanup(dir.path(), today));
 
-  EXPECT_EQ(Names(dir.path()),
-            (std::set<std::string>{"log.20240315-000001.4712", "log.20240315",
-                                   "x.y.20240315-keep.too", "日志文件20240315", "archive",
-                                   "elsewhere", "folder-link"}));
+  EXPECT_EQ(EntryNames(dir.path()), (Names{"log.20240315-000001.4712", "log.20240315", "x.y.20240315-keep.too",
+                                          "日志文件20240315", "archive", "elsewhere", "folder-link"}));
   // Sub-folders are not entered.
   EXPECT_TRUE(fs::exists(dir.File("archive/log.20240101-000000.1")));
 }
@@ -104,7 +94,7 @@ TEST(SetUpLoggingTest, WritesTodaysFileThatCleanupKeepsWithoutBufferingOrConsole
   });
   ASSERT_EQ(code, 0);
 
-  const std::set<std::string> names = Names(log_dir);
+  const Names names = EntryNames(log_dir);
   ASSERT_EQ(names.size(), 1u);  // no link, no files of other severities
   const std::string name = *names.begin();
   EXPECT_EQ(name.rfind("log." + TodayText() + "-", 0), 0u) << name;
@@ -114,7 +104,7 @@ TEST(SetUpLoggingTest, WritesTodaysFileThatCleanupKeepsWithoutBufferingOrConsole
   EXPECT_EQ(ReadFile(console), "");
 
   ASSERT_TRUE(LogCleanup(log_dir, TodayText()));
-  EXPECT_EQ(Names(log_dir), names);
+  EXPECT_EQ(EntryNames(log_dir), names);
 }
 
 }  // namespace

@@ -42,4 +42,21 @@ std::string ReadFile(const std::string& path) {
   return s.str();
 }
 
+void WriteFiles(const std::string& root, const std::vector<std::string>& names, const std::string& bytes) {
+  for (const std::string& name : names) {
+    const std::filesystem::path path = std::filesystem::path(root) / name;
+    std::filesystem::create_directories(path.parent_path());
+    WriteFile(path.string(), bytes);
+  }
+}
+
+std::set<std::string> EntryNames(const std::string& dir) {
+  std::set<std::string> names;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    names.insert(it->path().filename().string());
+  }
+  return names;
+}
+
 }  // namespace testing_support

@@ -1,7 +1,9 @@
 #ifndef TESTS_SUPPORT_TEMP_DIR_H_
 #define TESTS_SUPPORT_TEMP_DIR_H_
 
+#include <set>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -23,6 +25,10 @@ class TempDir {
 
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
+// Writes `bytes` to each of `names` below `root`, creating their folders first.
+void WriteFiles(const std::string& root, const std::vector<std::string>& names, const std::string& bytes = "x");
+// The names of the entries of `dir`; none when it cannot be listed.
+std::set<std::string> EntryNames(const std::string& dir);
 
 }  // namespace testing_support
 

@@ -65,10 +65,8 @@ class ListeningTest : public UiTest {
 
 TEST_F(ListeningTest, AFolderTreeGivesEachPageExactlyItsMediaFiles) {
   const std::string root = dir_.File("music");
-  for (const char* name : {"b.mp3", "10 x.flac", "notes.txt", ".hidden.mp3", "clip.mp4", ".git/x.mp3", "cd 2/d.ogg"}) {
-    fs::create_directories(fs::path(root + "/" + name).parent_path());
-    testing_support::WriteFile(root + "/" + name, "x");
-  }
+  testing_support::WriteFiles(root, {"b.mp3", "10 x.flac", "notes.txt", ".hidden.mp3", "clip.mp4", ".git/x.mp3",
+                                     "cd 2/d.ogg"});
   Make("music/cd 2/a.wav", {"-f", "lavfi", "-i", "sine=d=2"});
   ASSERT_EQ(symlink("..", (root + "/cd 2/back").c_str()), 0);
   const std::vector<std::string> audio = {root + "/10 x.flac", root + "/b.mp3", root + "/cd 2/a.wav",

@@ -162,11 +162,8 @@ TEST_F(ServicesTest, CancellingADownloadClosesItOrEndsAForcedUpgrade) {
 
 TEST_F(ServicesTest, DroppedFilesAndFoldersAreAddedWithThePagesFilter) {
   const std::string song = Make("dropped.mp3", {"-f", "lavfi", "-i", "sine=d=1"});
-  testing_support::WriteFile(dir_.File("notes.txt"), "x");
-  std::filesystem::create_directories(dir_.File("album/.thumbs"));
-  for (const char* name : {"album/2.wav", "album/10.wav", "album/cover.jpg", "album/.thumbs/x.wav"}) {
-    testing_support::WriteFile(dir_.File(name), "x");
-  }
+  testing_support::WriteFiles(dir_.path(),
+                              {"notes.txt", "album/2.wav", "album/10.wav", "album/cover.jpg", "album/.thumbs/x.wav"});
   QListWidget* list = window_->ListOf(jobs::Silence);
   QMimeData mime;
   mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(song)),
