@@ -61,17 +61,18 @@ TEST(ChildStartTest, WhatCannotStartIsReportedWithTheSystemText) {
 }
 
 TEST(ChildExitTest, ExitCodesComeBackAndASignalDeathIsNone) {
-  EXPECT_EQ(RunAndWait({"/bin/sh", "-c", "exit 3"}).status.code, 3);
-  ExitStatus ok = RunAndWait({"/bin/sh", "-c", "exit 0"}).status;
-  EXPECT_TRUE(ok.success());
-  EXPECT_TRUE(ok.exited());
-  EXPECT_FALSE(ok.killed());
-  EXPECT_EQ(RunAndWait({"/bin/sh", "-c", "exit 255"}).status.code, 255);
-  ExitStatus status = RunAndWait({"/bin/sh", "-c", "kill -TERM $$"}).status;
-  EXPECT_TRUE(status.killed());
-  EXPECT_EQ(status.signal, SIGTERM);
-  EXPECT_FALSE(status.exited());
-  EXPECT_FALSE(status.success());
+  const struct {
+    const char* script;
+    int code, signal;
+  } cases[] = {{"exit 0", 0, 0}, {"exit 3", 3, 0}, {"exit 255", 255, 0}, {"kill -TERM $$", -1, SIGTERM}};
+  for (const auto& c : cases) {
+    const ExitStatus status = RunAndWait({"/bin/sh", "-c", c.script}).status;
+    EXPECT_EQ(status.exited(), c.signal == 0) << c.script;
+    EXPECT_EQ(status.killed(), c.signal != 0) << c.script;
+    EXPECT_EQ(status.success(), c.code == 0) << c.script;
+    EXPECT_EQ(status.code, c.code) << c.script;
+    EXPECT_EQ(status.signal, c.signal) << c.script;
+  }
 }
 
 TEST(ChildExitTest, TryWaitSeesRunningThenEnded) {
@@ -84,15 +85,14 @@ TEST(ChildExitTest, TryWaitSeesRunningThenEnded) {
   EXPECT_EQ(again->code, 0);
 }
 
-TEST(ChildIoTest, CapturesStdoutAndStderrInOrder) {
-  ExitStatus status;
-  std::string out = CaptureOutput({"/bin/sh", "-c", "echo out; echo err >&2; echo out2; exit 4"},
-                                  &status);
-  EXPECT_EQ(out, "out\nerr\nout2\n");
-  EXPECT_EQ(status.code, 4);
-}
-
-TEST(ChildIoTest, ArgumentsReachTheChildUntouchedByAnyShell) {
+TEST(ChildIoTest, CapturesStdoutAndStderrInOrderOnceAndArgumentsUntouchedByAnyShell) {
+  ChildProcess child =
+      ChildProcess::Start({"/bin/sh", "-c", "echo out; echo err >&2; echo out2; exit 4"}, OutputMode::kCapture);
+  ASSERT_TRUE(child.ok()) << child.error();
+  UniqueFd out = child.TakeOutput();
+  EXPECT_FALSE(child.TakeOutput().valid());  // only once
+  EXPECT_EQ(ReadAll(out.get()), "out\nerr\nout2\n");
+  EXPECT_EQ(child.Wait().code, 4);
   EXPECT_EQ(CaptureOutput({"/bin/echo", "a  b", "$HOME", "*;|", "'q'"}), "a  b $HOME *;| 'q'\n");
 }
 
@@ -140,14 +140,6 @@ TEST(ChildIoTest, DiscardModeSendsBothStreamsToDevNull) {
   EXPECT_EQ(testing_support::ReadFile(report), "/dev/null\n/dev/null\n");
 }
 
-TEST(ChildIoTest, OutputCanBeTakenOnlyOnce) {
-  ChildProcess child = ChildProcess::Start({"/bin/sh", "-c", "echo done"}, OutputMode::kCapture);
-  ASSERT_TRUE(child.ok());
-  UniqueFd out = child.TakeOutput();
-  EXPECT_EQ(ReadAll(out.get()), "done\n");
-  EXPECT_FALSE(child.TakeOutput().valid());
-}
-
 TEST(ChildLifetimeTest, KillEndsAChildWithSigkill) {
   ChildProcess child = ChildProcess::Start({"/bin/sleep", "30"}, OutputMode::kDiscard);
   ASSERT_TRUE(child.ok());
@@ -171,43 +163,35 @@ TEST(ChildLifetimeTest, KillFromAnotherThreadReleasesAWaiter) {
   EXPECT_EQ(ReadAll(out.get()), "");
 }
 
-TEST(ChildLifetimeTest, DestroyingARunningChildKillsAndReapsIt) {
-  auto started = std::chrono::steady_clock::now();
-  pid_t pid;
-  {
-    ChildProcess child = ChildProcess::Start({"/bin/sleep", "30"}, OutputMode::kCapture);
-    ASSERT_TRUE(child.ok());
-    pid = child.pid();
-    ASSERT_GT(pid, 0);
+// A running child (with its output pipe) or one that ended unwaited: neither outlives the handle.
+TEST(ChildLifetimeTest, DestroyingAChildKillsAndReapsItLeavingNoZombie) {
+  for (const bool running : {true, false}) {
+    const auto started = std::chrono::steady_clock::now();
+    pid_t pid;
+    {
+      ChildProcess child = running ? ChildProcess::Start({"/bin/sleep", "30"}, OutputMode::kCapture)
+                                   : ChildProcess::Start({"/bin/true"}, OutputMode::kDiscard);
+      ASSERT_TRUE(child.ok());
+      pid = child.pid();
+      ASSERT_GT(pid, 0);
+      if (!running) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_TRUE(FullyReaped(pid)) << running;
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
   }
-  EXPECT_TRUE(FullyReaped(pid));
-  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
 }
 
-TEST(ChildLifetimeTest, DestroyingAnEndedUnwaitedChildLeavesNoZombie) {
-  pid_t pid;
-  {
-    ChildProcess child = ChildProcess::Start({"/bin/true"}, OutputMode::kDiscard);
-    ASSERT_TRUE(child.ok());
-    pid = child.pid();
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  EXPECT_TRUE(FullyReaped(pid));
-}
-
-TEST(ChildLifetimeTest, MoveHandsOverTheChild) {
+TEST(ChildLifetimeTest, MoveHandsOverTheChildAndAssignmentReapsTheOneItReplaces) {
   ChildProcess first = ChildProcess::Start({"/bin/sh", "-c", "exit 7"}, OutputMode::kDiscard);
   ASSERT_TRUE(first.ok());
   ChildProcess second(std::move(first));
   EXPECT_FALSE(first.ok());  // NOLINT(bugprone-use-after-move): the moved-from state is defined
   EXPECT_EQ(first.Wait().code, -1);
   EXPECT_EQ(second.Wait().code, 7);
-}
 
-TEST(ChildLifetimeTest, MoveAssignmentReapsTheChildItReplaces) {
   ChildProcess child = ChildProcess::Start({"/bin/sleep", "30"}, OutputMode::kDiscard);
   ASSERT_TRUE(child.ok());
-  pid_t old_pid = child.pid();
+  const pid_t old_pid = child.pid();
   child = ChildProcess::Start({"/bin/sh", "-c", "exit 2"}, OutputMode::kDiscard);
   EXPECT_TRUE(FullyReaped(old_pid));
   EXPECT_NE(child.pid(), old_pid);

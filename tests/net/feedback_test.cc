@@ -5,6 +5,7 @@
 
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/net/service_fixture.h"
@@ -43,7 +44,7 @@ TEST(FeedbackBodyTest, HasStyledWriterLayout) {
             "{\n   \"contact\" : \"me\",\n   \"content\" : \"msg\"\n}\n");
 }
 
-TEST(FeedbackBodyTest, NonAsciiTravelsAsUtf8AndEscapesStayValid) {
+TEST(FeedbackBodyTest, NonAsciiTravelsAsUtf8EscapesStayValidAndIllFormedBytesAreReplaced) {
   const std::string content = "人声分离 ü 😀 \"quoted\" \\u4e2d\n\ttab";
   const std::string body = FeedbackRequestBody(content, "微信 abc");
   EXPECT_NE(body.find("人声分离 ü 😀"), std::string::npos) << body;
@@ -52,21 +53,16 @@ TEST(FeedbackBodyTest, NonAsciiTravelsAsUtf8AndEscapesStayValid) {
   const Json::Value parsed = Parse(body);
   EXPECT_EQ(parsed["content"].asString(), content);
   EXPECT_EQ(parsed["contact"].asString(), "微信 abc");
-}
-
-TEST(FeedbackBodyTest, IllFormedBytesBecomeReplacementCharacters) {
-  const Json::Value parsed = Parse(FeedbackRequestBody("a\xFF" "b", "c"));
-  EXPECT_EQ(parsed["content"].asString(), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(Parse(FeedbackRequestBody("a\xFF" "b", "c"))["content"].asString(), "a\xEF\xBF\xBD" "b");
 }
 
 TEST(FeedbackOutcomeTest, TheAnswerTextDecides) {
-  EXPECT_EQ(FeedbackOutcomeOf(R"({"ret":0})"), FeedbackOutcome::kSubmitted);
-  EXPECT_EQ(FeedbackOutcomeOf(R"({"ret":1})"), FeedbackOutcome::kRejected);
-  EXPECT_EQ(FeedbackOutcomeOf(R"({"msg":"?"})"), FeedbackOutcome::kRejected);
-  EXPECT_EQ(FeedbackOutcomeOf(R"({"ret":"0"})"), FeedbackOutcome::kRejected);
-  EXPECT_EQ(FeedbackOutcomeOf("[0]"), FeedbackOutcome::kRejected);
-  EXPECT_EQ(FeedbackOutcomeOf(""), FeedbackOutcome::kNetworkError);
-  EXPECT_EQ(FeedbackOutcomeOf("<html>502</html>"), FeedbackOutcome::kNetworkError);
+  const std::pair<const char*, FeedbackOutcome> cases[] = {
+      {R"({"ret":0})", FeedbackOutcome::kSubmitted},  {R"({"ret":1})", FeedbackOutcome::kRejected},
+      {R"({"msg":"?"})", FeedbackOutcome::kRejected}, {R"({"ret":"0"})", FeedbackOutcome::kRejected},
+      {"[0]", FeedbackOutcome::kRejected},            {"", FeedbackOutcome::kNetworkError},
+      {"<html>502</html>", FeedbackOutcome::kNetworkError}};
+  for (const auto& [answer, outcome] : cases) EXPECT_EQ(FeedbackOutcomeOf(answer), outcome) << answer;
   EXPECT_EQ(FeedbackPromptText(FeedbackOutcome::kSubmitted), "反馈信息已提交!");
   EXPECT_EQ(FeedbackPromptText(FeedbackOutcome::kRejected), "未知错误");
   EXPECT_EQ(FeedbackPromptText(FeedbackOutcome::kNetworkError), "网络错误!");

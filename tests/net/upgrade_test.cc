@@ -123,9 +123,8 @@ TEST_F(CheckUpgradeTest, AsksWithTheAppNameAndATimestampAndReadsTheManifest) {
   const std::string prefix = "/v2/upgrade_check?timestamp=";
   ASSERT_EQ(requests[0].target.rfind(prefix, 0), 0u) << requests[0].target;
   EXPECT_EQ(requests[0].target.find_first_not_of("0123456789", prefix.size()), std::string::npos);
-}
 
-TEST_F(CheckUpgradeTest, TheSameManifestIsNothingNewForThatVersion) {
+  // The same manifest is nothing new for that version.
   WriteManifest(R"({"app_version":"1.10.0","download_url":"http://h/s","force_upgrade":1})");
   EXPECT_EQ(CheckUpgrade(base(), "1.10.0").kind, UpgradeKind::kNotNewer);
   EXPECT_EQ(CheckUpgrade(base(), "1.9.0").kind, UpgradeKind::kForced);

@@ -7,13 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
 #include <cerrno>
 #include <filesystem>
 #include <string>
 
 #include "shell/unique_fd.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
 namespace shell {
@@ -115,13 +114,12 @@ TEST(InstanceLockTest, MissingFolderIsReportedNotCreated) {
 }
 
 TEST(InstanceSocketNameTest, DiffersPerUserAndDataFolderAndIsAPlainName) {
-  const char* old = getenv("XDG_DATA_HOME");
-  const std::string saved = old ? old : "";
-  setenv("XDG_DATA_HOME", "/tmp/vantu-a", 1);
-  const std::string other = InstanceSocketName();
-  setenv("XDG_DATA_HOME", "/tmp/vantu-b", 1);
-  const std::string name = InstanceSocketName();
-  old ? setenv("XDG_DATA_HOME", saved.c_str(), 1) : unsetenv("XDG_DATA_HOME");
+  const auto name_under = [](const char* data_home) {
+    testing_support::ScopedEnv data("XDG_DATA_HOME", data_home);
+    return InstanceSocketName();
+  };
+  const std::string other = name_under("/tmp/vantu-a");
+  const std::string name = name_under("/tmp/vantu-b");
   EXPECT_NE(name, other);
   EXPECT_NE(name.find("VantuVoiceSeparate"), std::string::npos);
   const std::string uid = std::to_string(::getuid());
