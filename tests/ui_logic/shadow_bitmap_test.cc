@@ -75,7 +75,7 @@ TEST(ShadowKernelTest, DialogShadowHasElevenCellsAndNoSolidCore) {
   EXPECT_EQ(full, 1);
 }
 
-TEST(ShadowKernelTest, SizeBeyondSharpnessGivesASolidCore) {
+TEST(ShadowKernelTest, SizeBeyondSharpnessGivesASolidCoreThatFillsTheInnerPartOfTheShadow) {
   ShadowParams params;
   params.size = 8;
   params.sharpness = 2;
@@ -85,9 +85,16 @@ TEST(ShadowKernelTest, SizeBeyondSharpnessGivesASolidCore) {
   EXPECT_EQ(kernel.core, 6);
   const int expected[] = {150, 150, 150, 150, 150, 150, 150, 100, 50};
   for (int d = 0; d <= 8; ++d) EXPECT_EQ(Alpha(kernel.at(8 + d, 8)), expected[d]) << d;
+
+  params.x_shift = 0;
+  params.y_shift = 0;
+  const ShadowBitmap bitmap = MakeShadow(30, 20, Everywhere, params);
+  const int profile[] = {50, 100, 150, 150, 150, 150, 150, 150};
+  for (int x = 0; x < 8; ++x) EXPECT_EQ(Alpha(bitmap.at(x, 18)), profile[x]) << x;
+  EXPECT_EQ(bitmap.at(8, 18), 0u);
 }
 
-TEST(ShadowBitmapTest, WindowWithoutRegionCastsNoShadow) {
+TEST(ShadowBitmapTest, WindowWithoutRegionOrOfDegenerateSizeCastsNoShadow) {
   for (const auto& inside : {std::function<bool(int, int)>(),
                              std::function<bool(int, int)>([](int, int) { return false; })}) {
     const ShadowBitmap bitmap = MakeShadow(40, 30, inside, DialogParams());
@@ -96,6 +103,13 @@ TEST(ShadowBitmapTest, WindowWithoutRegionCastsNoShadow) {
     ASSERT_EQ(bitmap.pixels.size(), 48u * 38u);
     for (std::uint32_t pixel : bitmap.pixels) ASSERT_EQ(pixel, 0u);
   }
+  ShadowParams params = DialogParams();
+  params.size = -30;
+  EXPECT_TRUE(MakeShadow(40, 30, Everywhere, params).pixels.empty());
+  EXPECT_TRUE(MakeShadow(-1, 30, Everywhere, DialogParams()).pixels.empty());
+  const ShadowBitmap flat = MakeShadow(0, 0, Everywhere, DialogParams());
+  EXPECT_EQ(flat.width, 8);
+  for (std::uint32_t pixel : flat.pixels) EXPECT_EQ(pixel, 0u);
 }
 
 TEST(ShadowBitmapTest, RectangularDialogHasAHoleUnderItAndAFadingRing) {
@@ -124,7 +138,7 @@ TEST(ShadowBitmapTest, RectangularDialogHasAHoleUnderItAndAFadingRing) {
   EXPECT_EQ(bitmap.at(w + 7, h + 7), 0u);
 }
 
-TEST(ShadowBitmapTest, ShiftedShadowShowsRightAndBelowAndIsStoredBottomUp) {
+TEST(ShadowBitmapTest, ShiftedShadowShowsOnTheShiftedSidesAndIsStoredBottomUp) {
   const int w = 40, h = 30;
   ShadowParams params;  // size 0, shifted 5 right and 5 down
   const ShadowBitmap bitmap = MakeShadow(w, h, Everywhere, params);
@@ -151,19 +165,16 @@ TEST(ShadowBitmapTest, ShiftedShadowShowsRightAndBelowAndIsStoredBottomUp) {
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) ASSERT_EQ(top_down[static_cast<std::size_t>(y * w + x)], bitmap.at(x, y));
   }
-}
 
-TEST(ShadowBitmapTest, ShadowShiftedUpAndLeftShowsOnThoseSides) {
-  const int w = 40, h = 30;
-  ShadowParams params;
+  // Shifted up and left it shows on those sides.
   params.x_shift = -5;
   params.y_shift = -5;
-  const ShadowBitmap bitmap = MakeShadow(w, h, Everywhere, params);
-  EXPECT_EQ(Alpha(bitmap.at(4, h / 2)), 125);
-  EXPECT_EQ(Alpha(bitmap.at(w / 2, 4)), 125);
-  EXPECT_EQ(Alpha(bitmap.at(w / 2, 0)), 24);
+  const ShadowBitmap up_left = MakeShadow(w, h, Everywhere, params);
+  EXPECT_EQ(Alpha(up_left.at(4, h / 2)), 125);
+  EXPECT_EQ(Alpha(up_left.at(w / 2, 4)), 125);
+  EXPECT_EQ(Alpha(up_left.at(w / 2, 0)), 24);
   for (int y = 5; y < h; ++y) {
-    for (int x = 5; x < w; ++x) ASSERT_EQ(bitmap.at(x, y), 0u) << x << "," << y;
+    for (int x = 5; x < w; ++x) ASSERT_EQ(up_left.at(x, y), 0u) << x << "," << y;
   }
 }
 
@@ -185,18 +196,6 @@ TEST(ShadowBitmapTest, ShapedWindowIsCutOutAlongItsOutline) {
   EXPECT_EQ(shifted.at(5, 6), 0u);
 }
 
-TEST(ShadowBitmapTest, SolidCoreFillsTheInnerPartOfAWideShadow) {
-  ShadowParams params;
-  params.size = 8;
-  params.sharpness = 2;
-  params.x_shift = 0;
-  params.y_shift = 0;
-  const ShadowBitmap bitmap = MakeShadow(30, 20, Everywhere, params);
-  const int profile[] = {50, 100, 150, 150, 150, 150, 150, 150};
-  for (int x = 0; x < 8; ++x) EXPECT_EQ(Alpha(bitmap.at(x, 18)), profile[x]) << x;
-  EXPECT_EQ(bitmap.at(8, 18), 0u);
-}
-
 TEST(ShapeRowSpansTest, FirstAndOnePastLastPointOfEachRow) {
   // Row 0: a gap in the middle; row 1: nothing; row 2: a single point at the right edge.
   const auto inside = [](int x, int y) {
@@ -211,16 +210,6 @@ TEST(ShapeRowSpansTest, FirstAndOnePastLastPointOfEachRow) {
   EXPECT_EQ(rows[1].end, 0);
   EXPECT_EQ(rows[2].start, 9);
   EXPECT_EQ(rows[2].end, 10);
-}
-
-TEST(ShadowBitmapTest, DegenerateSizesGiveEmptyOrBlankPictures) {
-  ShadowParams params = DialogParams();
-  params.size = -30;
-  EXPECT_TRUE(MakeShadow(40, 30, Everywhere, params).pixels.empty());
-  EXPECT_TRUE(MakeShadow(-1, 30, Everywhere, DialogParams()).pixels.empty());
-  const ShadowBitmap flat = MakeShadow(0, 0, Everywhere, DialogParams());
-  EXPECT_EQ(flat.width, 8);
-  for (std::uint32_t pixel : flat.pixels) EXPECT_EQ(pixel, 0u);
 }
 
 }  // namespace
