@@ -47,9 +47,9 @@ TEST_F(DialogsTest, SettingsStoreTheFolderAndTheCloseChoiceAtOnce) {
 }
 
 TEST_F(DialogsTest, MessageBoxAnswersAndPromptBoxKeepsItsSize) {
-  WhenModal([](QWidget* box) { box->findChild<QAbstractButton*>("msgConfirm")->click(); });
+  AnswerNextBox(nullptr);
   EXPECT_EQ(ui::MessageBoxDialog::Ask(window_.get(), "继续?"), 1);
-  WhenModal([](QWidget* box) { box->findChild<QAbstractButton*>("msgCancel")->click(); });
+  AnswerNextBox(nullptr, "msgCancel");
   EXPECT_EQ(ui::MessageBoxDialog::Ask(window_.get(), "继续?"), 0);
 
   QSize size;

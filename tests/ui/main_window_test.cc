@@ -138,10 +138,7 @@ TEST_F(MainWindowTest, TheBusyPromptGuardsSeparation) {
   const int32_t second = window_->AddListItem(PageKind::Extract, QString::fromStdString(song));
   qobject_cast<QAbstractButton*>(ItemChild(PageKind::Extract, first, "extractBtn"))->click();
   QString prompt;
-  WhenModal([&prompt](QWidget* dialog) {
-    prompt = dialog->findChild<QLabel*>("msgText")->text();
-    dialog->findChild<QAbstractButton*>("msgConfirm")->click();
-  });
+  AnswerNextBox(&prompt);
   qobject_cast<QAbstractButton*>(ItemChild(PageKind::Extract, second, "extractBtn"))->click();
   EXPECT_EQ(prompt, Shown("已经有任务在处理中!", "A task is already running!"));
   EXPECT_TRUE(ItemChild(PageKind::Extract, second, "extractBtn")->isEnabled());

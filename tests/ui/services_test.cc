@@ -60,10 +60,7 @@ class ServicesTest : public UiTest {
         dialog->findChild<QAbstractButton*>("closebtn")->click();
         return;
       }
-      WhenModal([&prompt](QWidget* box) {
-        prompt = box->findChild<QLabel*>("msgText")->text();
-        box->findChild<QAbstractButton*>("msgConfirm")->click();
-      });
+      AnswerNextBox(&prompt);
       dialog->findChild<QAbstractButton*>("feedbackBtn")->click();
     });
     ui::OpenFeedback(window_.get());
@@ -78,8 +75,6 @@ class ServicesTest : public UiTest {
 TEST_F(ServicesTest, FeedbackIsCheckedSentAndAnswered) {
   QString tips;
   SendFeedback("", "me@example.com", &tips);
-  EXPECT_EQ(tips, Shown("反馈内容不能为空!", "Please describe the problem!"));
-  SendFeedback("", "", &tips);
   EXPECT_EQ(tips, Shown("反馈内容不能为空!", "Please describe the problem!"));
   SendFeedback("hello", "", &tips);
   EXPECT_EQ(tips, Shown("联系方式不能为空!", "Please give a way to contact you!"));
@@ -99,20 +94,14 @@ TEST_F(ServicesTest, FeedbackIsCheckedSentAndAnswered) {
 TEST_F(ServicesTest, UpgradeCheckOnRequestTellsTheOutcome) {
   Manifest("1.2.0", "0");
   QString prompt;
-  WhenModal([&prompt](QWidget* box) {
-    prompt = box->findChild<QLabel*>("msgText")->text();
-    box->findChild<QAbstractButton*>("msgConfirm")->click();
-  });
+  AnswerNextBox(&prompt);
   ui::CheckUpgradeNow(window_.get());
   EXPECT_EQ(prompt, Shown("没有发现新版本!", "You have the latest version!"));
 
   // An optional offer the user declines: nothing is downloaded.
   Manifest("1.10.0", "0");
   prompt.clear();
-  WhenModal([&prompt](QWidget* box) {
-    prompt = box->findChild<QLabel*>("msgText")->text();
-    box->findChild<QAbstractButton*>("msgCancel")->click();
-  });
+  AnswerNextBox(&prompt, "msgCancel");
   ui::CheckUpgradeNow(window_.get());
   EXPECT_EQ(prompt, Shown("发现新版本啦!", "A new version is available!"));
   EXPECT_TRUE(std::filesystem::is_empty(dir_.File("downloads")));
@@ -120,7 +109,7 @@ TEST_F(ServicesTest, UpgradeCheckOnRequestTellsTheOutcome) {
 
 TEST_F(ServicesTest, AcceptedDownloadOpensTheInstallerAndEndsTheProgram) {
   Manifest("1.2.1", "0");
-  WhenModal([](QWidget* box) { box->findChild<QAbstractButton*>("msgConfirm")->click(); });
+  AnswerNextBox(nullptr);
   ui::CheckUpgradeNow(window_.get());
   ASSERT_EQ(ended_with_, std::vector<int>{0});
   ASSERT_FALSE(desktop_.opened.empty());

@@ -1,6 +1,8 @@
 #include "tests/ui/ui_fixture.h"
 
+#include <QAbstractButton>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QTimer>
 #include <algorithm>
 #include <filesystem>
@@ -106,6 +108,13 @@ void UiTest::WhenModal(std::function<void(QWidget*)> action) {
     }
   });
   timer->start(20);
+}
+
+void UiTest::AnswerNextBox(QString* text, const char* button) {
+  WhenModal([text, button](QWidget* box) {
+    if (text) *text = box->findChild<QLabel*>("msgText")->text();
+    box->findChild<QAbstractButton*>(button)->click();
+  });
 }
 
 void UiTest::SetSetting(const std::string& key, const std::string& value) {

@@ -55,6 +55,9 @@ class UiTest : public ::testing::Test {
   static bool WaitFor(const std::function<bool()>& done, int ms = 60000);
   // Runs `action` as soon as a modal dialog is up, on the UI thread.
   static void WhenModal(std::function<void(QWidget* dialog)> action);
+  // When the next message or prompt box is up: keeps its text in `text` (unless null) and
+  // clicks `button` ("msgConfirm" or "msgCancel").
+  static void AnswerNextBox(QString* text, const char* button = "msgConfirm");
   // Writes the INI key in section "global".
   static void SetSetting(const std::string& key, const std::string& value);
   static int WindowCloseSetting();
