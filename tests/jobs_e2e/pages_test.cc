@@ -135,7 +135,6 @@ TEST_F(PagesTest, MetadataWritesTagsWholeAndTheMp3Cover) {
   host_.SetText("genre-edit", "Rock & Roll");
   // A cover with -c copy needs an mp3 input stream to copy.
   const std::string mp3 = Make("track one.mp3", {"-i", song});
-  host_.SetText("audio-metadata-format", "mp3");
   const jobs::FinishedRecord r = RunOne(PageKind::Metadata, mp3);
   ASSERT_TRUE(r.success) << r.cause;
   EXPECT_EQ(r.output, out_dir_ + "/track one.mp3");

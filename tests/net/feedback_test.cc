@@ -39,12 +39,8 @@ TEST(FeedbackValidationTest, OnlyEmptyTextsAreRefusedMessageFirst) {
   EXPECT_EQ(ValidateFeedback("hello", "qq 12345"), "");
 }
 
-TEST(FeedbackBodyTest, HasStyledWriterLayout) {
-  EXPECT_EQ(FeedbackRequestBody("msg", "me"),
-            "{\n   \"contact\" : \"me\",\n   \"content\" : \"msg\"\n}\n");
-}
-
-TEST(FeedbackBodyTest, NonAsciiTravelsAsUtf8EscapesStayValidAndIllFormedBytesAreReplaced) {
+TEST(FeedbackBodyTest, StyledLayoutNonAsciiAsUtf8ValidEscapesAndIllFormedBytesReplaced) {
+  EXPECT_EQ(FeedbackRequestBody("msg", "me"), "{\n   \"contact\" : \"me\",\n   \"content\" : \"msg\"\n}\n");
   const std::string content = "人声分离 ü 😀 \"quoted\" \\u4e2d\n\ttab";
   const std::string body = FeedbackRequestBody(content, "微信 abc");
   EXPECT_NE(body.find("人声分离 ü 😀"), std::string::npos) << body;

@@ -26,7 +26,7 @@ using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
-TEST(LogCleanupTest, OnlyTodaysLogsAndFoldersSurvive) {
+TEST(LogCleanupTest, OnlyTodaysLogsAndFoldersSurviveAndAFolderThatCannotBeListedFails) {
   TempDir dir;
   const std::string today = "20240315";
   testing_support::WriteFiles(dir.path(), {"log.20240314-235959.4711", "log.20240315-000001.4712", "log.20240315",
@@ -40,17 +40,11 @@ TEST(LogCleanupTest, OnlyTodaysLogsAndFoldersSurvive) {
 
   EXPECT_EQ(EntryNames(dir.path()), (Names{"log.20240315-000001.4712", "log.20240315", "x.y.20240315-keep.too",
                                           "日志文件20240315", "archive", "elsewhere", "folder-link"}));
-  // Sub-folders are not entered.
+  EXPECT_FALSE(LogCleanup(dir.File("missing"), today));
+  EXPECT_FALSE(LogCleanup(dir.File("archive/log.20240101-000000.1"), today));  // a file, not a folder
+  EXPECT_TRUE(LogCleanup(dir.File("elsewhere"), today));                         // an empty folder is fine
+  // Sub-folders are not entered, and the file named as a folder stays.
   EXPECT_TRUE(fs::exists(dir.File("archive/log.20240101-000000.1")));
-}
-
-TEST(LogCleanupTest, FolderThatCannotBeListedIsAFailure) {
-  TempDir dir;
-  EXPECT_FALSE(LogCleanup(dir.File("missing"), "20240315"));
-  WriteFile(dir.File("plain"), "x");
-  EXPECT_FALSE(LogCleanup(dir.File("plain"), "20240315"));
-  EXPECT_TRUE(fs::exists(dir.File("plain")));
-  EXPECT_TRUE(LogCleanup(dir.path(), "20240315"));  // an empty folder is fine
 }
 
 TEST(LocalDateTextTest, UsesTheLocalCalendarDay) {
