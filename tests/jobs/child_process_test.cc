@@ -18,13 +18,12 @@ namespace {
 
 using testing_support::ReadAll;
 
-std::string CaptureOutput(const std::vector<std::string>& argv, ExitStatus* status = nullptr) {
+std::string CaptureOutput(const std::vector<std::string>& argv) {
   ChildProcess child = ChildProcess::Start(argv, OutputMode::kCapture);
   EXPECT_TRUE(child.ok()) << child.error();
   UniqueFd out = child.TakeOutput();
   std::string text = out.valid() ? ReadAll(out.get()) : "";
-  ExitStatus s = child.Wait();
-  if (status != nullptr) *status = s;
+  child.Wait();
   return text;
 }
 
