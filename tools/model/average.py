@@ -3,7 +3,7 @@
 resumed from them), which often beats each of them; calibrate.py then picks the sharpness.
 
 Usage:
-    /usr/bin/python3 tools/model/average.py A.pt B.pt [...] --out SOUP.pt
+    /usr/bin/python3 tools/model/average.py A.pt B.pt [...] [--weights 0.6,0.4] --out SOUP.pt
 """
 
 import argparse
@@ -16,7 +16,14 @@ def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("checkpoints", nargs="+")
     ap.add_argument("--out", required=True)
+    ap.add_argument("--weights", default=None,
+                    help="share of each checkpoint, e.g. 0.7,0.3 (default: equal shares)")
     args = ap.parse_args()
+    shares = [float(w) for w in args.weights.split(",")] if args.weights else \
+        [1.0] * len(args.checkpoints)
+    if len(shares) != len(args.checkpoints) or min(shares) < 0 or sum(shares) <= 0:
+        sys.exit("average.py: --weights needs one non-negative share per checkpoint")
+    shares = [w / sum(shares) for w in shares]
     ckpts = [torch.load(p, map_location="cpu") for p in args.checkpoints]
     first = ckpts[0]
     for path, c in zip(args.checkpoints, ckpts):
@@ -25,7 +32,7 @@ def main():
             sys.exit(f"average.py: {path} is not the same network as {args.checkpoints[0]}")
     state = {}
     for k, v in first["state"].items():
-        mean = sum(c["state"][k].double() for c in ckpts) / len(ckpts)
+        mean = sum(w * c["state"][k].double() for w, c in zip(shares, ckpts))
         # BatchNorm's batch counter is an integer: it keeps the last checkpoint's count.
         state[k] = mean.to(v.dtype) if v.is_floating_point() else ckpts[-1]["state"][k]
     out = {k: v for k, v in ckpts[-1].items() if k != "sharpness"}

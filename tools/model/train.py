@@ -30,6 +30,11 @@ def item_files(data_dir):
     return [f for f in sorted(glob.glob(os.path.join(data_dir, "*.npy"))) if ".tmp" not in f]
 
 
+def load_items(files, device):
+    """Stems as float16 tensors [2, 2, N], on the device that trains."""
+    return [torch.from_numpy(np.load(f)).to(device) for f in files]
+
+
 def batch(rng, items, bsz, frames, stack):
     length = (frames - 1) * um.HOP
     mixes, voices = [], []
@@ -39,30 +44,30 @@ def batch(rng, items, bsz, frames, stack):
         vi, aj = items[i], items[j]
         sv = rng.integers(0, vi.shape[2] - length)
         sa = rng.integers(0, aj.shape[2] - length)
-        v = vi[0, :, sv : sv + length].astype(np.float32)
-        a = aj[1, :, sa : sa + length].astype(np.float32)
+        v = vi[0, :, sv : sv + length].float()
+        a = aj[1, :, sa : sa + length].float()
         if rng.random() < stack:
             # A second singer under the first: stacked voices all belong to the vocal stem,
             # which is where the model is most timid on real records.
             k = rng.integers(len(items))
             sk = rng.integers(0, items[k].shape[2] - length)
-            v2 = items[k][0, :, sk : sk + length].astype(np.float32)
+            v2 = items[k][0, :, sk : sk + length].float()
             v = v + v2 * 10 ** (rng.uniform(-12, -2) / 20)
         v = v * 10 ** (rng.uniform(-10, 5) / 20)
         if rng.random() < 0.04:
             v = v * 0.0
         if rng.random() < 0.5:
-            v = v[::-1]
+            v = v.flip(0)
         if rng.random() < 0.5:
-            a = a[::-1]
+            a = a.flip(0)
         g = 10 ** (rng.uniform(-18, 12) / 20)
         v, a = v * g, a * g
         if rng.random() < 0.15:  # mono record: both channels identical
-            v = np.repeat(v.mean(0, keepdims=True), 2, 0)
-            a = np.repeat(a.mean(0, keepdims=True), 2, 0)
+            v = v.mean(0, keepdim=True).expand(2, -1)
+            a = a.mean(0, keepdim=True).expand(2, -1)
         voices.append(v)
         mixes.append(v + a)
-    return torch.from_numpy(np.stack(mixes)), torch.from_numpy(np.stack(voices))
+    return torch.stack(mixes), torch.stack(voices)
 
 
 def stft(x, window):
@@ -136,14 +141,21 @@ def main():
     ap.add_argument("--loss", choices=("l1", "sdr"), default="l1")
     ap.add_argument("--keep-every", type=int, default=0,
                     help="also keep a copy of the weights every N steps (OUT.stepN)")
+    ap.add_argument("--device", default="cpu", help="where to train, e.g. cuda on a GPU machine")
     args = ap.parse_args()
     torch.set_num_threads(args.threads)
     torch.manual_seed(args.seed)
     rng = np.random.default_rng(args.seed)
     t_load = time.time()
-    items = [np.load(f) for f in item_files(args.data)]
+    device = torch.device(args.device)
+    if device.type == "cuda":
+        torch.backends.cudnn.benchmark = True
+        torch.backends.cuda.matmul.allow_tf32 = True
+        torch.backends.cudnn.allow_tf32 = True
+    files = item_files(args.data)
+    items = load_items(files, device)
     print(f"{len(items)} items loaded in {time.time() - t_load:.0f}s", flush=True)
-    init = torch.load(args.init) if args.init else None
+    init = torch.load(args.init, map_location="cpu", weights_only=False) if args.init else None
     if args.context is not None:
         context = [int(d) for d in args.context.split(",") if d]
     else:
@@ -159,14 +171,16 @@ def main():
         if unknown or missing.unexpected_keys:
             sys.exit(f"train.py: {args.init} does not fit: {unknown + missing.unexpected_keys}")
         print("started from", args.init, flush=True)
+    net.to(device)
     opt = torch.optim.Adam(net.parameters(), lr=args.lr)
-    window = torch.hann_window(um.N_FFT, periodic=True)
-    rows = um.row_index()
+    window = torch.hann_window(um.N_FFT, periodic=True, device=device)
+    rows = um.row_index().to(device)
     os.makedirs(os.path.dirname(os.path.abspath(args.out)), exist_ok=True)
     budget = args.minutes * 60.0
     t0 = time.time()
     step = 0
     avg = None
+    last_save = t0
     while True:
         frac = (time.time() - t0) / budget
         if frac >= 1.0:
@@ -176,14 +190,16 @@ def main():
         for gp in opt.param_groups:
             gp["lr"] = lr
         if step % 150 == 0 and step > 0:
-            # gen_data.py may still be writing items: pick up the new ones.
-            files = item_files(args.data)
-            if len(files) > len(items):
-                items = [np.load(f) for f in files]
+            # gen_data.py (or an unpacked shard) may still be adding items: pick up new ones.
+            known = set(files)
+            new = [f for f in item_files(args.data) if f not in known]
+            if new:
+                files += new
+                items += load_items(new, device)
                 print(f"{len(items)} items now", flush=True)
         mix, voice = batch(rng, items, args.batch, args.frames, args.stack)
         with torch.no_grad():
-            eqc = random_eq(rng, args.batch)
+            eqc = random_eq(rng, args.batch).to(device)
             xs = stft(mix, window) * eqc
             vs = stft(voice, window) * eqc
             feat = um.features(xs)
@@ -202,8 +218,9 @@ def main():
         if step % 25 == 0:
             print(f"step {step} loss {avg:.4f} lr {lr:.2e} elapsed {time.time() - t0:.0f}s",
                   flush=True)
-        if step % 100 == 0:
+        if step % 100 == 0 and time.time() - last_save > 30:
             save(net, channels, context, args.out, step, time.time() - t0)
+            last_save = time.time()
         if args.keep_every and step % args.keep_every == 0:
             save(net, channels, context, f"{args.out}.step{step}", step, time.time() - t0)
     save(net, channels, context, args.out, step, time.time() - t0)
@@ -211,7 +228,7 @@ def main():
 
 
 def save(net, channels, context, path, step, seconds):
-    state = {k: v.detach().clone() for k, v in net.state_dict().items()}
+    state = {k: v.detach().cpu().clone() for k, v in net.state_dict().items()}
     if not all(bool(torch.isfinite(v.float()).all()) for v in state.values()):
         print(f"step {step}: non-finite weights, not saved", flush=True)
         return

@@ -78,7 +78,7 @@ def features(bins: Tensor) -> Tensor:
     s_l = F.avg_pool2d(pl.unsqueeze(1), [3, 1], 1, [1, 0], False, False).squeeze(1)
     s_r = F.avg_pool2d(pr.unsqueeze(1), [3, 1], 1, [1, 0], False, False).squeeze(1)
     coh = torch.sqrt(s_re * s_re + s_im * s_im) / (torch.sqrt(s_l * s_r) + eps)
-    pos = torch.linspace(-1.0, 1.0, pl.size(-1)).expand(pl.shape)
+    pos = torch.linspace(-1.0, 1.0, pl.size(-1), device=pl.device).expand(pl.shape)
     # log10 powers scaled to roughly unit range.
     f_l = 0.25 * (torch.log10(pl + eps) + 4.0)
     f_r = 0.25 * (torch.log10(pr + eps) + 4.0)
