@@ -22,7 +22,9 @@ import torch
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import unet_model as um  # noqa: E402
 
-CHANNELS = "8,16,32,48,64"
+# The shipped network; a checkpoint given to --init brings its own.
+CHANNELS = "8,16,48,96,128"
+CONTEXT = [1, 2, 4, 8]
 
 
 def item_files(data_dir):
@@ -135,7 +137,7 @@ def main():
                     help="channels of the five levels (a checkpoint given to --init brings its own)")
     ap.add_argument("--context", default=None,
                     help="dilations of the time context at the bottleneck, e.g. 1,2,4,8 "
-                         "(default: those of the --init checkpoint, else none)")
+                         "(default: those of the --init checkpoint, else 1,2,4,8)")
     ap.add_argument("--stack", type=float, default=0.0,
                     help="share of the voices that get a second song's voice under them")
     ap.add_argument("--loss", choices=("l1", "sdr"), default="l1")
@@ -159,7 +161,7 @@ def main():
     if args.context is not None:
         context = [int(d) for d in args.context.split(",") if d]
     else:
-        context = list(init.get("context", [])) if init else []
+        context = list(init.get("context", [])) if init else list(CONTEXT)
     channels = init["channels"] if init else [int(c) for c in args.channels.split(",")]
     net = um.VocalUNet(channels, context)
     print("parameters:", sum(p.numel() for p in net.parameters()), flush=True)
