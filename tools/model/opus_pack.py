@@ -15,12 +15,13 @@ Usage:
 import argparse
 import ctypes
 import ctypes.util
-import glob
 import os
 import sys
 from multiprocessing import Pool
 
 import numpy as np
+
+from train import item_files
 
 FRAME = 960  # 20 ms at the rate Opus is told
 CODED_RATE = 48000
@@ -112,7 +113,7 @@ def pack_item(args):
 
 
 def pack(src, out_dir, shards, kbps, jobs):
-    files = [f for f in sorted(glob.glob(os.path.join(src, "*.npy"))) if ".tmp" not in f]
+    files = item_files(src)
     os.makedirs(out_dir, exist_ok=True)
     with Pool(jobs) as pool:
         for s in range(shards):
