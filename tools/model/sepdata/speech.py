@@ -26,6 +26,9 @@ FILLETS = "/usr/share/games/fillets-ng/sound"  # acted lines, Czech, English, Du
 KLETTRES = "/usr/share/klettres"  # letters and syllables, one speaker per language
 KTUBERLING = "/usr/share/ktuberling/sounds"  # words, one speaker per language
 GCIN = "/usr/share/gcin-voice/ogg"  # Mandarin syllables, two speakers
+HEDGEWARS = "/usr/share/games/hedgewars/Data/Sounds/voices"  # shouted lines, one actor a set
+ASTERISK = "/usr/share/asterisk/sounds"  # telephone prompts (G.722, 16 kHz), one speaker a folder
+FFMPEG = shutil.which("ffmpeg")
 # Languages whose speakers only validation hears, in every package that has them;
 # Dutch is all of fillets-ng-data-nl.
 HELD_OUT_LANGS = {"nl", "fr", "ru", "it"}
@@ -62,6 +65,33 @@ def _per_language(root, pattern, prefix):
     return out
 
 
+def _hedgewars_speakers():
+    # A set named Default_ru speaks Russian; the others speak English.
+    out = []
+    for d in sorted(glob.glob(os.path.join(HEDGEWARS, "*"))):
+        clips = sorted(glob.glob(os.path.join(d, "*.ogg")))
+        tail = os.path.basename(d).rpartition("_")[2]
+        lang = tail if len(tail) == 2 and tail.islower() else "en"
+        if len(clips) >= 10:
+            out.append((lang, Speaker(f"hedgewars_{os.path.basename(d)}", clips, "syllables")))
+    return out
+
+
+def _asterisk_speakers():
+    # Whole prompts only: the digit, letter and silence folders hold no sentences.
+    if FFMPEG is None:
+        return []
+    out = []
+    for d in sorted(glob.glob(os.path.join(ASTERISK, "*_*"))):
+        clips = [f for f in sorted(glob.glob(os.path.join(d, "*.g722")))
+                 + sorted(glob.glob(os.path.join(d, "dictate", "*.g722")))
+                 if os.path.getsize(f) >= G722_BYTES_PER_S]
+        if len(clips) >= 15:
+            out.append((os.path.basename(d).split("_")[0],
+                        Speaker(f"asterisk_{os.path.basename(d)}", clips, "lines")))
+    return out
+
+
 @functools.lru_cache(maxsize=None)
 def speakers(split):
     """The recorded speakers a split may use (none without praat or outside RECORDED_SPLITS)."""
@@ -70,6 +100,9 @@ def speakers(split):
     held = split != "train"
     found = _fillets_speakers() + _per_language(KLETTRES, "**/*.ogg", "klettres") \
         + _per_language(KTUBERLING, "*.ogg", "ktuberling")
+    if not held:
+        # Added after the validation sets were made: training only, so those stay as they were.
+        found += _hedgewars_speakers() + _asterisk_speakers()
     out = [s for (lang, s) in found if (lang in HELD_OUT_LANGS) == held]
     # gcin-voice holds two Mandarin speakers: one for each side.
     gcin = sorted(glob.glob(os.path.join(GCIN, "*", "3.ogg" if held else "5.ogg")))
@@ -78,9 +111,28 @@ def speakers(split):
     return out
 
 
+G722_BYTES_PER_S = 8000  # G.722 codes 16 kHz audio at 64 kbit/s
+
+
+def _duration(path):
+    if path.endswith(".g722"):
+        return os.path.getsize(path) / G722_BYTES_PER_S
+    return sf.info(path).duration
+
+
+def _read(path):
+    """A clip as float32 [samples, channels] and its rate; raw G.722 goes through ffmpeg."""
+    if not path.endswith(".g722"):
+        return sf.read(path, dtype="float32", always_2d=True)
+    pcm = subprocess.run([FFMPEG, "-v", "error", "-f", "g722", "-i", path, "-f", "s16le",
+                          "-ac", "1", "-ar", "16000", "-"], capture_output=True, check=True,
+                         timeout=60).stdout
+    return (np.frombuffer(pcm, "<i2").astype(np.float32) / 32768.0)[:, None], 16000
+
+
 def _load(path):
     """A clip as mono float32 at its own rate, silence trimmed at both ends."""
-    x, sr = sf.read(path, dtype="float32", always_2d=True)
+    x, sr = _read(path)
     x = x.mean(1)
     env = np.abs(x)
     loud = np.nonzero(env > env.max() * 0.02)[0] if env.max() > 0 else []
@@ -149,7 +201,7 @@ def plan_take(rng, speaker, notes, spoken_share):
             length = ph[-1][0] + ph[-1][1] - start
             # Of a few random lines, the one whose length fits the phrase best.
             cands = [speaker.clips[rng.integers(len(speaker.clips))] for _ in range(4)]
-            lens = [sf.info(c).duration for c in cands]
+            lens = [_duration(c) for c in cands]
             best = int(np.argmin([abs(np.log((d + 0.1) / (length + 0.1))) for d in lens]))
             rel = [(s - start, d, k) for (s, d, k) in ph]
             take.append((start, cands[best], rel, bool(rng.random() < spoken_share)))
