@@ -29,6 +29,7 @@ GCIN = "/usr/share/gcin-voice/ogg"  # Mandarin syllables, two speakers
 HEDGEWARS = "/usr/share/games/hedgewars/Data/Sounds/voices"  # shouted lines, one actor a set
 ASTERISK = "/usr/share/asterisk/sounds"  # telephone prompts (G.722, 16 kHz), one speaker a folder
 FFMPEG = shutil.which("ffmpeg")
+G722_BYTES_PER_S = 8000  # G.722 codes 16 kHz audio at 64 kbit/s
 # Languages whose speakers only validation hears, in every package that has them;
 # Dutch is all of fillets-ng-data-nl.
 HELD_OUT_LANGS = {"nl", "fr", "ru", "it"}
@@ -78,7 +79,7 @@ def _hedgewars_speakers():
 
 
 def _asterisk_speakers():
-    # Whole prompts only: the digit, letter and silence folders hold no sentences.
+    # Whole prompts: the digit, letter and silence folders hold no sentences.
     if FFMPEG is None:
         return []
     out = []
@@ -109,9 +110,6 @@ def speakers(split):
     if gcin:
         out.append(Speaker("gcin_" + ("3" if held else "5"), gcin, "syllables"))
     return out
-
-
-G722_BYTES_PER_S = 8000  # G.722 codes 16 kHz audio at 64 kbit/s
 
 
 def _duration(path):
