@@ -55,26 +55,24 @@ def _fillets_speakers():
             for (lang, code), clips in sorted(groups.items()) if len(clips) >= 15]
 
 
-def _per_language(root, pattern, prefix):
+def _locale_lang(folder):
+    return folder.split("_")[0].split("@")[0]
+
+
+def _hedgewars_lang(folder):
+    # A set named Default_ru speaks Russian; the others speak English.
+    tail = folder.rpartition("_")[2]
+    return tail if len(tail) == 2 and tail.islower() else "en"
+
+
+def _per_language(root, pattern, prefix, lang_of=_locale_lang):
+    """A syllable speaker per folder of root, with the language its name gives."""
     out = []
     for d in sorted(glob.glob(os.path.join(root, "*"))):
         clips = sorted(glob.glob(os.path.join(d, pattern), recursive=True))
         if len(clips) >= 10:
-            lang = os.path.basename(d)
-            out.append((lang.split("_")[0].split("@")[0], Speaker(f"{prefix}_{lang}", clips,
-                                                                   "syllables")))
-    return out
-
-
-def _hedgewars_speakers():
-    # A set named Default_ru speaks Russian; the others speak English.
-    out = []
-    for d in sorted(glob.glob(os.path.join(HEDGEWARS, "*"))):
-        clips = sorted(glob.glob(os.path.join(d, "*.ogg")))
-        tail = os.path.basename(d).rpartition("_")[2]
-        lang = tail if len(tail) == 2 and tail.islower() else "en"
-        if len(clips) >= 10:
-            out.append((lang, Speaker(f"hedgewars_{os.path.basename(d)}", clips, "syllables")))
+            folder = os.path.basename(d)
+            out.append((lang_of(folder), Speaker(f"{prefix}_{folder}", clips, "syllables")))
     return out
 
 
@@ -103,7 +101,8 @@ def speakers(split):
         + _per_language(KTUBERLING, "*.ogg", "ktuberling")
     if not held:
         # Added after the validation sets were made: training only, so those stay as they were.
-        found += _hedgewars_speakers() + _asterisk_speakers()
+        found += _per_language(HEDGEWARS, "*.ogg", "hedgewars", _hedgewars_lang) \
+            + _asterisk_speakers()
     out = [s for (lang, s) in found if (lang in HELD_OUT_LANGS) == held]
     # gcin-voice holds two Mandarin speakers: one for each side.
     gcin = sorted(glob.glob(os.path.join(GCIN, "*", "3.ogg" if held else "5.ogg")))
