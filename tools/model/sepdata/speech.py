@@ -28,6 +28,10 @@ KTUBERLING = "/usr/share/ktuberling/sounds"  # words, one speaker per language
 GCIN = "/usr/share/gcin-voice/ogg"  # Mandarin syllables, two speakers
 HEDGEWARS = "/usr/share/games/hedgewars/Data/Sounds/voices"  # shouted lines, one actor a set
 ASTERISK = "/usr/share/asterisk/sounds"  # telephone prompts (G.722, 16 kHz), one speaker a folder
+MEGAGLEST = "/usr/share/games/megaglest/techs/megapack/factions"  # unit voices, one set a unit
+# Units voiced by animals, monsters or heavily processed voices.
+MEGAGLEST_NOT_HUMAN = {"anubis_warrior", "behemoth", "bull", "chicken", "dragon", "evil_dragon",
+                       "genie", "ghost_armor", "mummy", "thunderbird", "wild_sow"}
 FFMPEG = shutil.which("ffmpeg")
 G722_BYTES_PER_S = 8000  # G.722 codes 16 kHz audio at 64 kbit/s
 # Languages whose speakers only validation hears, in every package that has them;
@@ -91,6 +95,20 @@ def _asterisk_speakers():
     return out
 
 
+def _megaglest_speakers():
+    # Only the spoken answers: the attack, hit and die clips are shouts and screams.
+    groups = {}
+    for f in sorted(glob.glob(os.path.join(MEGAGLEST, "*", "units", "*", "sounds", "*.wav"))):
+        stem = os.path.splitext(os.path.basename(f))[0].rstrip("0123456789")
+        unit_dir = os.path.dirname(os.path.dirname(f))
+        unit = os.path.basename(unit_dir)
+        if stem.endswith(("_ack", "_select")) and unit not in MEGAGLEST_NOT_HUMAN:
+            faction = os.path.basename(os.path.dirname(os.path.dirname(unit_dir)))
+            groups.setdefault(f"{faction}_{unit}", []).append(f)
+    return [("en", Speaker(f"megaglest_{name}", clips, "syllables"))
+            for name, clips in sorted(groups.items()) if len(clips) >= 10]
+
+
 @functools.lru_cache(maxsize=None)
 def speakers(split):
     """The recorded speakers a split may use (none without praat or outside RECORDED_SPLITS)."""
@@ -102,7 +120,7 @@ def speakers(split):
     if not held:
         # Added after the validation sets were made: training only, so those stay as they were.
         found += _per_language(HEDGEWARS, "*.ogg", "hedgewars", _hedgewars_lang) \
-            + _asterisk_speakers()
+            + _asterisk_speakers() + _megaglest_speakers()
     out = [s for (lang, s) in found if (lang in HELD_OUT_LANGS) == held]
     # gcin-voice holds two Mandarin speakers: one for each side.
     gcin = sorted(glob.glob(os.path.join(GCIN, "*", "3.ogg" if held else "5.ogg")))
