@@ -29,7 +29,7 @@ GCIN = "/usr/share/gcin-voice/ogg"  # Mandarin syllables, two speakers
 HEDGEWARS = "/usr/share/games/hedgewars/Data/Sounds/voices"  # shouted lines, one actor a set
 ASTERISK = "/usr/share/asterisk/sounds"  # telephone prompts (G.722, 16 kHz), one speaker a folder
 MEGAGLEST = "/usr/share/games/megaglest/techs/megapack/factions"  # unit voices, one set a unit
-# Units voiced by animals, monsters or heavily processed voices.
+# Units that are animals, monsters or spirits: their clips are no plain human voice.
 MEGAGLEST_NOT_HUMAN = {"anubis_warrior", "behemoth", "bull", "chicken", "dragon", "evil_dragon",
                        "genie", "ghost_armor", "mummy", "thunderbird", "wild_sow"}
 FFMPEG = shutil.which("ffmpeg")
