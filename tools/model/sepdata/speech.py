@@ -99,11 +99,9 @@ def _megaglest_speakers():
     # Only the spoken answers: the attack, hit and die clips are shouts and screams.
     groups = {}
     for f in sorted(glob.glob(os.path.join(MEGAGLEST, "*", "units", "*", "sounds", "*.wav"))):
-        stem = os.path.splitext(os.path.basename(f))[0].rstrip("0123456789")
-        unit_dir = os.path.dirname(os.path.dirname(f))
-        unit = os.path.basename(unit_dir)
+        faction, _, unit, _, name = os.path.relpath(f, MEGAGLEST).split(os.sep)
+        stem = os.path.splitext(name)[0].rstrip("0123456789")
         if stem.endswith(("_ack", "_select")) and unit not in MEGAGLEST_NOT_HUMAN:
-            faction = os.path.basename(os.path.dirname(os.path.dirname(unit_dir)))
             groups.setdefault(f"{faction}_{unit}", []).append(f)
     return [("en", Speaker(f"megaglest_{name}", clips, "syllables"))
             for name, clips in sorted(groups.items()) if len(clips) >= 10]
