@@ -85,9 +85,12 @@ void Separator::SeparateToFile(const std::string& audio_descriptor, const std::s
                                const std::string& /*audio_adapter*/, double offset, double duration,
                                const std::string& codec, int32_t bitrate, const std::string& /*filename_format*/,
                                bool /*synchronous*/) {
-  const Waveform waveform = audio_adapter_->Load(audio_descriptor, offset, duration, -1);
   IInferenceEngine* engine = inference_engine_strategy_.GetInferenceEngine();
-  engine->Execute(waveform);
+  {
+    // The input is as large as the song: gone before the stems are copied out and written.
+    const Waveform waveform = audio_adapter_->Load(audio_descriptor, offset, duration, -1);
+    engine->Execute(waveform);
+  }
   const Waveforms results = engine->GetResults();
   // Every result needs a name; refuse before writing anything rather than drop stems silently.
   SEPARATION_CHECK(results.size() <= instrument_names_.size())

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <limits>
 #include <unordered_set>
+#include <utility>
 
 #include "separation/check.h"
 #include "tensorflow/cc/saved_model/tag_constants.h"
@@ -62,19 +63,25 @@ void TFInferenceEngine::Execute(const Waveform& waveform) {
       << "Waveform of " << waveform.nb_frames << " frames and " << waveform.nb_channels << " channels holds "
       << waveform.data.size() << " samples";
 
-  input_tensor_ = tensorflow::Tensor(tensorflow::DT_FLOAT, tensorflow::TensorShape({waveform.nb_frames,
-                                                                                     waveform.nb_channels}));
-  std::copy(waveform.data.begin(), waveform.data.end(), input_tensor_.flat<float>().data());
-  const std::vector<std::pair<std::string, tensorflow::Tensor>> inputs{{input_tensor_name_, input_tensor_}};
+  tensorflow::Tensor input(tensorflow::DT_FLOAT, tensorflow::TensorShape({waveform.nb_frames, waveform.nb_channels}));
+  std::copy(waveform.data.begin(), waveform.data.end(), input.flat<float>().data());
+  std::vector<std::pair<std::string, tensorflow::Tensor>> inputs{{input_tensor_name_, std::move(input)}};
 
   // Release the last run's outputs before the new run allocates its own.
   output_tensors_.clear();
   results_.clear();
   const tensorflow::Status ret = bundle_->session->Run(inputs, output_tensor_names_, {}, &output_tensors_);
+  // A long song's input and raw outputs are each as large as the song: drop every buffer once its
+  // samples are copied, so only the results stay held.
+  inputs.clear();
   SEPARATION_CHECK(ret.ok()) << "Unable to run Session, (Message: " << ret.error_message() << ")";
   LOG(INFO) << "Successfully received results " << output_tensors_.size() << " outputs.";
 
-  for (const tensorflow::Tensor& output : output_tensors_) results_.push_back(ToWaveform(output));
+  for (tensorflow::Tensor& output : output_tensors_) {
+    results_.push_back(ToWaveform(output));
+    output = tensorflow::Tensor();
+  }
+  output_tensors_.clear();
 }
 
 }  // namespace separation

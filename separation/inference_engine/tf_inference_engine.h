@@ -28,7 +28,6 @@ class TFInferenceEngine : public IInferenceEngine {
 
  private:
   std::shared_ptr<tensorflow::SavedModelBundle> bundle_;
-  tensorflow::Tensor input_tensor_;
   std::string input_tensor_name_;
   std::vector<tensorflow::Tensor> output_tensors_;
   std::vector<std::string> output_tensor_names_;
