@@ -67,21 +67,20 @@ void TFInferenceEngine::Execute(const Waveform& waveform) {
   std::copy(waveform.data.begin(), waveform.data.end(), input.flat<float>().data());
   std::vector<std::pair<std::string, tensorflow::Tensor>> inputs{{input_tensor_name_, std::move(input)}};
 
-  // Release the last run's outputs before the new run allocates its own.
-  output_tensors_.clear();
+  // Release the last run's results before the new run allocates its own.
   results_.clear();
-  const tensorflow::Status ret = bundle_->session->Run(inputs, output_tensor_names_, {}, &output_tensors_);
+  std::vector<tensorflow::Tensor> outputs;
+  const tensorflow::Status ret = bundle_->session->Run(inputs, output_tensor_names_, {}, &outputs);
   // A long song's input and raw outputs are each as large as the song: drop every buffer once its
   // samples are copied, so only the results stay held.
   inputs.clear();
   SEPARATION_CHECK(ret.ok()) << "Unable to run Session, (Message: " << ret.error_message() << ")";
-  LOG(INFO) << "Successfully received results " << output_tensors_.size() << " outputs.";
+  LOG(INFO) << "Successfully received results " << outputs.size() << " outputs.";
 
-  for (tensorflow::Tensor& output : output_tensors_) {
+  for (tensorflow::Tensor& output : outputs) {
     results_.push_back(ToWaveform(output));
     output = tensorflow::Tensor();
   }
-  output_tensors_.clear();
 }
 
 }  // namespace separation

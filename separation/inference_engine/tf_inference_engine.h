@@ -29,7 +29,6 @@ class TFInferenceEngine : public IInferenceEngine {
  private:
   std::shared_ptr<tensorflow::SavedModelBundle> bundle_;
   std::string input_tensor_name_;
-  std::vector<tensorflow::Tensor> output_tensors_;
   std::vector<std::string> output_tensor_names_;
   std::string model_path_;
   Waveforms results_;
