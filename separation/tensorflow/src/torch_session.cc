@@ -62,9 +62,12 @@ class TorchSession : public Session {
     std::vector<Tensor> fetched;
     try {
       c10::InferenceMode inference;
-      // The model only reads its input, so the fed buffer is shared rather than copied.
-      at::Tensor input = torch::from_blob(const_cast<float*>(fed.flat<float>().data()),
-                                          fed.shape().dim_sizes(), torch::kFloat);
+      // The model only reads its input, so the fed buffer is shared rather than copied. The copy of
+      // the fed tensor in the deleter keeps that buffer alive for an output that is a view of it,
+      // after the caller has let go of its input.
+      at::Tensor input = torch::from_blob(
+          const_cast<float*>(fed.flat<float>().data()), fed.shape().dim_sizes(), [keep = fed](void*) {},
+          torch::kFloat);
       c10::IValue result = method({input});
       if (!result.isGenericDict()) {
         return errors::Internal("the model's '" + method_ + "' did not return a dictionary of tensors");
