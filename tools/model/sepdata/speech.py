@@ -34,9 +34,9 @@ MEGAGLEST_NOT_HUMAN = {"anubis_warrior", "behemoth", "bull", "chicken", "dragon"
                        "genie", "ghost_armor", "mummy", "thunderbird", "wild_sow"}
 FFMPEG = shutil.which("ffmpeg")
 G722_BYTES_PER_S = 8000  # G.722 codes 16 kHz audio at 64 kbit/s
-# Languages whose speakers only validation hears, in every package that has them;
-# Dutch is all of fillets-ng-data-nl.
-HELD_OUT_LANGS = {"nl", "fr", "ru", "it"}
+# Languages whose speakers only validation hears, in every package that has them:
+# the asterisk-core-sounds fr, ru and it packages are held out whole.
+HELD_OUT_LANGS = {"fr", "ru", "it"}
 RECORDED_SPLITS = ("train", "valvoice")
 
 
@@ -114,11 +114,9 @@ def speakers(split):
         return []
     held = split != "train"
     found = _fillets_speakers() + _per_language(KLETTRES, "**/*.ogg", "klettres") \
-        + _per_language(KTUBERLING, "*.ogg", "ktuberling")
-    if not held:
-        # Added after the validation sets were made: training only, so those stay as they were.
-        found += _per_language(HEDGEWARS, "*.ogg", "hedgewars", _hedgewars_lang) \
-            + _asterisk_speakers() + _megaglest_speakers()
+        + _per_language(KTUBERLING, "*.ogg", "ktuberling") \
+        + _per_language(HEDGEWARS, "*.ogg", "hedgewars", _hedgewars_lang) \
+        + _asterisk_speakers() + _megaglest_speakers()
     out = [s for (lang, s) in found if (lang in HELD_OUT_LANGS) == held]
     # gcin-voice holds two Mandarin speakers: one for each side.
     gcin = sorted(glob.glob(os.path.join(GCIN, "*", "3.ogg" if held else "5.ogg")))
