@@ -17,15 +17,16 @@ import sys
 
 
 def per_song(path):
-    """{song: (vocals SDR, kept, leak)} of the songs with a voice in an evaluate.py report."""
+    """{song: (vocals SDR, kept, leak, backing kept or None)} of the songs with a voice."""
     out = {}
     with open(path) as f:
         for line in f:
             p = line.split()
-            if len(p) == 12 and p[0].endswith(".npy") and p[2] == "vocals":
+            if len(p) >= 12 and p[0].endswith(".npy") and p[2] == "vocals":
                 vocals, kept, leak = float(p[3]), float(p[9]), float(p[11])
+                backing = float(p[15]) if len(p) >= 16 and p[14] == "backing" else None
                 if not math.isnan(vocals):
-                    out[p[0]] = (vocals, kept, leak)
+                    out[p[0]] = (vocals, kept, leak, backing)
     return out
 
 
@@ -51,6 +52,10 @@ def main() -> int:
           f"worst {diff[worst]:+.2f} dB ({worst})")
     print(f"kept {mean([a[s][1] for s in songs]):.3f} -> {mean([b[s][1] for s in songs]):.3f}, "
           f"leak {mean([a[s][2] for s in songs]):.3f} -> {mean([b[s][2] for s in songs]):.3f}")
+    backed = [s for s in songs if a[s][3] is not None and b[s][3] is not None]
+    if backed:
+        print(f"backing kept {mean([a[s][3] for s in backed]):.3f} -> "
+              f"{mean([b[s][3] for s in backed]):.3f} over {len(backed)} songs")
     return 0
 
 

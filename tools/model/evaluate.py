@@ -8,7 +8,9 @@ given to the model as a mono mixdown. Songs without a voice get no vocals SDR
 
 "kept" and "leak" project the vocal estimate onto the true stems (least squares,
 v_hat ~ kept * vocals + leak * accompaniment): a timid model keeps too little of
-the voice, a loose one lets the accompaniment in.
+the voice, a loose one lets the accompaniment in. Where the set keeps the lead
+alone in DATA/lead/ (gen_data.py --backing always), "lead" and "backing" split
+what is kept between the lead and the backing vocals.
 
 Usage:
     /usr/bin/python3 tools/model/evaluate.py MODEL.torchscript [--data /tmp/sepdata/val]
@@ -34,11 +36,20 @@ def sdr(ref: np.ndarray, est: np.ndarray) -> float:
     return 10.0 * math.log10((num + 1e-12) / (den + 1e-12))
 
 
-def projection(voc: np.ndarray, acc: np.ndarray, est: np.ndarray):
-    """(kept, leak): least-squares weights of the true vocals and accompaniment in est."""
-    basis = np.stack([voc.ravel(), acc.ravel()], 1).astype(np.float64)
+def projection(est: np.ndarray, *stems: np.ndarray):
+    """Least-squares weights of the true stems in est (kept, leak for vocals, accompaniment)."""
+    basis = np.stack([s.ravel() for s in stems], 1).astype(np.float64)
     weights, *_ = np.linalg.lstsq(basis, est.ravel().astype(np.float64), rcond=None)
-    return float(weights[0]), float(weights[1])
+    return tuple(float(w) for w in weights)
+
+
+def lead_of(path: str, mono: bool):
+    """The lead vocal alone, where the set keeps it (DATA/lead/NNNNN.npy), else None."""
+    side = os.path.join(os.path.dirname(path), "lead", os.path.basename(path))
+    if not os.path.exists(side):
+        return None
+    lead = np.load(side).astype(np.float32)
+    return lead.mean(0, keepdims=True) if mono else lead
 
 
 def songs(data_dir: str):
@@ -66,7 +77,7 @@ def main() -> int:
     args = ap.parse_args()
     torch.set_num_threads(args.threads)
     model = torch.jit.load(args.model)
-    sv, sa, kept, leak = [], [], [], []
+    sv, sa, kept, leak, split = [], [], [], [], []
     t_run = 0.0
     for f, mono, voc, acc in songs(args.data):
         mix = voc + acc
@@ -79,20 +90,29 @@ def main() -> int:
         voiced = has_voice(voc)
         s_v = sdr(voc, v_hat) if voiced else float("nan")
         s_a = sdr(acc, a_hat)
-        k_v, l_a = projection(voc, acc, v_hat) if voiced else (float("nan"), float("nan"))
+        k_v, l_a = projection(v_hat, voc, acc) if voiced else (float("nan"), float("nan"))
         if voiced:
             sv.append(s_v)
             kept.append(k_v)
             leak.append(l_a)
         sa.append(s_a)
+        lead = lead_of(f, mono) if voiced else None
+        extra = ""
+        if lead is not None:
+            k_l, k_b, _ = projection(v_hat, lead, voc - lead, acc)
+            split.append((k_l, k_b))
+            extra = f"  lead {k_l:5.2f}  backing {k_b:5.2f}"
         print(f"{os.path.basename(f)} {'mono  ' if mono else 'stereo'} vocals {s_v:6.2f} dB"
-              f"  accompaniment {s_a:6.2f} dB  kept {k_v:5.2f}  leak {l_a:5.2f}", flush=True)
+              f"  accompaniment {s_a:6.2f} dB  kept {k_v:5.2f}  leak {l_a:5.2f}{extra}", flush=True)
     if not sa:
         print("no validation items in", args.data)
         return 1
     print(f"mean over {len(sa)} songs ({len(sv)} with voice): vocals {np.mean(sv):.2f} dB"
           f"  accompaniment {np.mean(sa):.2f} dB  kept {np.mean(kept):.2f}  leak {np.mean(leak):.3f}"
           f"  (serve time {t_run:.1f}s)")
+    if split:
+        print(f"lead kept {np.mean([k for k, _ in split]):.2f}, backing kept "
+              f"{np.mean([b for _, b in split]):.2f} over {len(split)} songs with backing vocals")
     return 0
 
 

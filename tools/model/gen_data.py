@@ -36,6 +36,9 @@ def main():
     ap.add_argument("--seed", type=int, default=None)
     ap.add_argument("--first", type=int, default=0, help="index of the first item")
     ap.add_argument("--workers", type=int, default=2)
+    ap.add_argument("--backing", choices=("some", "always"), default="some",
+                    help="always: backing vocals in every produced song, and the lead alone "
+                         "kept in OUT/lead/ for evaluate.py")
     ap.add_argument("--music-cache", default="/tmp/sepdata/music",
                     help="where the soundtracks are decoded once")
     args = ap.parse_args()
@@ -46,7 +49,7 @@ def main():
         sys.exit(f"gen_data.py: {args.split} needs singularity-music "
                  "(scripts/bootstrap --model-training)")
     print(f"{len(tracks)} recorded tracks", flush=True)
-    jobs = [(i, args.split, args.seconds, args.out, seed, tracks)
+    jobs = [(i, args.split, args.seconds, args.out, seed, tracks, args.backing)
             for i in range(args.first, args.first + args.count)]
     t0 = time.time()
     with Pool(args.workers) as pool:

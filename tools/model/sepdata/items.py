@@ -22,7 +22,13 @@ SPLITS = {"train": 1, "val": 1001, "valrec": 2001, "valvoice": 3001}
 
 
 def make_item(args):
-    idx, split, seconds, out_dir, seed, tracks = args
+    """args: (index, split, seconds, out dir, seed, tracks, backing).
+
+    backing "always" gives every styled song backing vocals at -6..0 dB under the lead,
+    and keeps the lead alone in OUT/lead/, so evaluate.py can tell what a model keeps
+    of each.
+    """
+    idx, split, seconds, out_dir, seed, tracks, backing = args
     path = os.path.join(out_dir, f"{idx:05d}.npy")
     if os.path.exists(path):
         return path, 0.0
@@ -48,6 +54,7 @@ def make_item(args):
         if tracks and rng.random() < (0.35 if split == "train" else 1.0):
             rec = recorded_music(rng, tracks, n)
             acc = rec if rng.random() < 0.6 else layer_over(rec, acc, rng.uniform(-9, 0))
+        lead = None
         if rng.random() < 0.06:  # instrumental passages exist: no voice at all
             voc = np.zeros((2, n), np.float32)
             kind = "none"
@@ -61,10 +68,13 @@ def make_item(args):
             styled = split == "valvoice" or (split == "train" and rng.random() < 0.75)
             if styled:
                 voc = record_chain(rng, v, song, phrase_ends(notes))
-                if rng.random() < (0.6 if val else 0.7):
+                always = backing == "always"
+                if rng.random() < (0.6 if val else 0.7) or always:
                     back = backing_vocals(rng, song, notes, take, tmp, val, pool)
                     if rms(back) > 0:
-                        voc = voc + normalise(back) * rms(voc) * 10 ** (rng.uniform(-12, 0) / 20)
+                        lead = voc
+                        level = rng.uniform(-6, 0) if always else rng.uniform(-12, 0)
+                        voc = voc + normalise(back) * rms(voc) * 10 ** (level / 20)
             else:
                 voc = mix_voice(rng, v, song, val)
             if not styled and rng.random() < 0.33:  # harmony or double track, off centre
@@ -84,15 +94,25 @@ def make_item(args):
     # Levels: accompaniment at about -20 dBFS RMS; voice -8..+3 dB relative to it.
     acc = acc / (np.sqrt((acc ** 2).mean()) + 1e-9) * 0.1
     if kind != "none":
-        voc = voc / (np.sqrt((voc ** 2).mean()) + 1e-9) * 0.1 * 10 ** (rng.uniform(-8, 3) / 20)
+        gain = 0.1 * 10 ** (rng.uniform(-8, 3) / 20) / (np.sqrt((voc ** 2).mean()) + 1e-9)
+        voc = voc * gain
+        lead = lead * gain if lead is not None else None
     if split in ("train", "valvoice") and rng.random() < 0.6:
-        voc, acc = master(voc, acc, rng)
+        voc, acc, g = master(voc, acc, rng)
+        lead = (lead * g).astype(np.float32) if lead is not None else None
     if rng.random() < 0.5:  # channels swapped at random
         acc = acc[::-1]
         voc = voc[::-1]
+        lead = lead[::-1] if lead is not None else None
     peak = max(np.abs(acc + voc).max(), 1e-9)
     if peak > 0.98:
         acc, voc = acc * 0.98 / peak, voc * 0.98 / peak
+        lead = lead * 0.98 / peak if lead is not None else None
+    if backing == "always" and lead is not None:
+        os.makedirs(os.path.join(out_dir, "lead"), exist_ok=True)
+        side = os.path.join(out_dir, "lead", f"{idx:05d}.npy")
+        np.save(side + ".tmp.npy", lead.astype(np.float16))
+        os.replace(side + ".tmp.npy", side)
     item = np.stack([voc, acc]).astype(np.float16)
     np.save(path + ".tmp.npy", item)
     os.replace(path + ".tmp.npy", path)

@@ -144,7 +144,7 @@ def master(voc, acc, rng):
     """Bus compression and a peak limiter on the mix, driven hard as on loud records.
 
     The gain is worked out on the mix and applied to both stems alike, so they still sum
-    to the mix.
+    to the mix. Returns the stems and that gain [N].
     """
     mix = voc + acc
     g = np.ones(mix.shape[1], np.float32)
@@ -158,4 +158,4 @@ def master(voc, acc, rng):
     smooth = ndi.uniform_filter1d(need, look)
     lim = np.minimum(smooth, need * 1.02)
     g = g * drive * lim.astype(np.float32)
-    return (voc * g).astype(np.float32), (acc * g).astype(np.float32)
+    return (voc * g).astype(np.float32), (acc * g).astype(np.float32), g
