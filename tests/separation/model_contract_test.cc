@@ -5,6 +5,7 @@
 #include <random>
 
 #include "separation/inference_engine/tf_inference_engine.h"
+#include "tests/support/scoped_env.h"
 
 namespace separation {
 namespace {
@@ -15,12 +16,15 @@ const std::string kModel = std::string(VANTU_BIN_DIR) + "/models/2stems/saved_mo
 class ModelContractTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
+    engine_ = new TFInferenceEngine(Parameters());
+    engine_->Init();
+  }
+  static InferenceEngineParameters Parameters() {
     InferenceEngineParameters p;
     p.model_path = kModel;
     p.input_tensor_name = "waveform";
     p.output_tensor_names = {"strided_slice_13", "strided_slice_23"};
-    engine_ = new TFInferenceEngine(p);
-    engine_->Init();
+    return p;
   }
   static void TearDownTestSuite() { delete engine_; }
 
@@ -99,6 +103,26 @@ TEST_F(ModelContractTest, StereoSongKeepsShapeAndTheVocalsFollowTheVoice) {
   for (size_t i = 0; i < accompaniment.size(); ++i) accompaniment[i] = song.mix.data[i] - song.voice.data[i];
   EXPECT_GT(Correlation(out[0].data, song.voice.data), Correlation(out[0].data, accompaniment));
   EXPECT_GT(Correlation(out[1].data, accompaniment), Correlation(out[1].data, song.voice.data));
+}
+
+// Where the CPU runs the network in bfloat16, its stems must stay those of the float weights.
+TEST_F(ModelContractTest, TheBfloat16PathAgreesWithFloat) {
+  const TestSong song = MakeSong();
+  const Waveforms fast = Separate(song.mix);
+  testing_support::ScopedEnv float_only("VANTU_MODEL_FLOAT32", "1");
+  TFInferenceEngine engine(Parameters());
+  engine.Init();
+  engine.Execute(song.mix);
+  const Waveforms exact = engine.GetResults();
+  ASSERT_EQ(fast.size(), 2u);
+  ASSERT_EQ(exact.size(), 2u);
+  ASSERT_EQ(fast[0].data.size(), exact[0].data.size());
+  double signal = 0, error = 0;
+  for (size_t i = 0; i < exact[0].data.size(); ++i) {
+    signal += double{exact[0].data[i]} * exact[0].data[i];
+    error += std::pow(double{fast[0].data[i]} - exact[0].data[i], 2);
+  }
+  EXPECT_GT(10 * std::log10(signal / (error + 1e-20)), 30.0) << "the vocals differ from the float model's";
 }
 
 TEST_F(ModelContractTest, MonoShortAndEmptyInputsWork) {

@@ -190,7 +190,12 @@ class UNetSeparator(SegmentedSeparator):
         pad = (self.down - t % self.down) % self.down
         if pad > 0:
             feat = F.pad(feat, [0, 0, 0, pad])
-        mask = self.net(feat)[0, :t]  # [T, N_ROWS]
+        dtype = self.net.inp.conv.weight.dtype
+        if dtype != torch.float32:
+            # The runtime converts the network to bfloat16 where the CPU has fast bf16 dot
+            # products; that path wants the channels-last layout.
+            feat = feat.to(dtype).contiguous(memory_format=torch.channels_last)
+        mask = self.net(feat)[0, :t].float()  # [T, N_ROWS]
         mask = mask.index_select(1, self.rows)  # [T, N_BINS]
         est = (bins * mask.unsqueeze(0)).transpose(1, 2)
         return torch.istft(est, self.n_fft, self.hop, self.n_fft, self.window, True, False,

@@ -1,4 +1,5 @@
-"""Backing vocals as on records: doubles, stacked harmonies, "ooh/aah" pads, answers.
+"""Backing vocals as on records: doubles, stacked harmonies, "ooh/aah" pads, answers,
+group vocals.
 
 All of them belong to the vocal stem. A recorded speaker's take can be sung
 again with the same words (a double, a harmony of the same singer); other
@@ -6,9 +7,10 @@ parts come from the synthetic voices.
 """
 
 import numpy as np
+import scipy.signal as sps
 
 from .common import SR, normalise
-from .production import record_chain
+from .production import compress, eq, panned, record_chain, reverb_ir
 from .speech import sing
 from .voices import formant_voice, gm_voice
 
@@ -123,8 +125,48 @@ def answers(rng, song, notes, take, tmp, val, pool):
     return record_chain(rng, normalise(v), song, phrase_ends(part), spread)
 
 
-def backing_vocals(rng, song, notes, take, tmp, val, pool):
-    """Some mix of doubles, harmonies, pads and answers (stereo, unit-ish level)."""
+def chorus_copies(rng, v, copies):
+    """Mono v as a group sings it: each copy a little late, its pitch wandering (a slowly
+    modulated delay, up to about 25 cents), panned across the stereo field."""
+    n = len(v)
+    t = np.arange(n) / SR
+    out = np.zeros((2, n), np.float32)
+    for _ in range(copies):
+        depth = float(rng.uniform(0.0005, 0.003))
+        rate = float(rng.uniform(0.1, 0.7))
+        d = float(rng.uniform(0.0, 0.035)) + depth * (1 + np.sin(2 * np.pi * rate * t
+                                                                 + rng.uniform(0, 2 * np.pi)))
+        y = np.interp(t - d, t, v, left=0.0).astype(np.float32)
+        out += panned(y * float(rng.uniform(0.6, 1.0)), float(rng.uniform(-0.9, 0.9)))
+    return out
+
+
+def group(rng, song, notes, take, tmp, val, pool):
+    """Gang or choir vocals: one or two parts, each sung by a stack of 3-8 voices, on the
+    lead's melody or a harmony of it, on one bus with its own compression and a long reverb.
+    On records these sound like a pad, and still belong to the vocal stem."""
+    n = int(song.seconds * SR)
+    out = np.zeros((2, n), np.float32)
+    for j in range(int(rng.integers(1, 3))):
+        steps = int(rng.choice([0, 0, 2, 4, -3, 7]))
+        moved = [(s, d, diatonic(song, k, steps)) for (s, d, k) in notes]
+        if take is not None and rng.random() < 0.5:
+            shifted = [(s, clip, [(t, d, diatonic(song, k, steps)) for (t, d, k) in rel], sp)
+                       for (s, clip, rel, sp) in take]
+            v = sing(rng, shifted, n, tmp, f"grp{j}")
+        else:
+            v = _other_voice(rng, song, pool, moved, tmp, f"grp{j}", val)
+        out += chorus_copies(rng, normalise(v), int(rng.integers(3, 9)))
+    out = eq(out, rng, 120, 400)
+    out = compress(out, rng, float(rng.uniform(0.5, 1.2)))
+    ir = reverb_ir(rng, float(rng.uniform(1.2, 3.0)), float(rng.uniform(0.01, 0.06)))
+    wet = np.stack([sps.fftconvolve(out[c], ir[c])[:n] for c in range(2)])
+    return (out + float(rng.uniform(0.2, 0.7)) * wet).astype(np.float32)
+
+
+def backing_vocals(rng, song, notes, take, tmp, val, pool, groups=0.0):
+    """Some mix of doubles, harmonies, pads, answers and, in a share `groups` of the songs,
+    group vocals (stereo, unit-ish level)."""
     n = int(song.seconds * SR)
     out = np.zeros((2, n), np.float32)
     if rng.random() < 0.5:
@@ -135,5 +177,8 @@ def backing_vocals(rng, song, notes, take, tmp, val, pool):
         out += pads(rng, song, notes, tmp, val, pool)
     if rng.random() < 0.25:
         out += answers(rng, song, notes, take, tmp, val, pool)
+    # No draw when off, so the sets made before group vocals existed come out the same.
+    if groups > 0 and rng.random() < groups:
+        out += group(rng, song, notes, take, tmp, val, pool)
     return out
 

@@ -22,13 +22,13 @@ SPLITS = {"train": 1, "val": 1001, "valrec": 2001, "valvoice": 3001}
 
 
 def make_item(args):
-    """args: (index, split, seconds, out dir, seed, tracks, backing).
+    """args: (index, split, seconds, out dir, seed, tracks, backing, groups).
 
     backing "always" gives every styled song backing vocals at -6..0 dB under the lead,
     and keeps the lead alone in OUT/lead/, so evaluate.py can tell what a model keeps
-    of each.
+    of each. groups is the share of the backing vocals with group vocals among them.
     """
-    idx, split, seconds, out_dir, seed, tracks, backing = args
+    idx, split, seconds, out_dir, seed, tracks, backing, groups = args
     path = os.path.join(out_dir, f"{idx:05d}.npy")
     if os.path.exists(path):
         return path, 0.0
@@ -70,7 +70,7 @@ def make_item(args):
                 voc = record_chain(rng, v, song, phrase_ends(notes))
                 always = backing == "always"
                 if rng.random() < (0.6 if val else 0.7) or always:
-                    back = backing_vocals(rng, song, notes, take, tmp, val, pool)
+                    back = backing_vocals(rng, song, notes, take, tmp, val, pool, groups)
                     if rms(back) > 0:
                         lead = voc
                         level = rng.uniform(-6, 0) if always else rng.uniform(-12, 0)
