@@ -105,26 +105,58 @@ def random_eq(rng, bsz):
     return torch.from_numpy(np.stack(curves).astype(np.float32))[:, None, None, :]
 
 
-def mask_loss(kind, xs, vs, est):
-    """The training loss of a batch of complex spectra [B, 2, T, F].
+def l1_loss(xs, vs, mask, rows):
+    """Absolute error of both stems' complex spectra [B, 2, T, F], scaled per example.
 
-    "l1": absolute error of both stems, scaled per example. "sdr": the mean of both
-    stems' signal-to-distortion ratios (negated, in dB), as the evaluation scores them;
-    squared error favours the softer masks that score better than L1's.
+    The accompaniment's error is the voice's, negated: one term, counted twice.
     """
-    voc_err = est - vs
+    est = xs * mask.index_select(2, rows).unsqueeze(1)
+    scale = xs.abs().mean(dim=(1, 2, 3), keepdim=True) + 1e-6
+    return 2.0 * (torch.view_as_real(est - vs).abs().sum(-1) / scale).mean()
+
+
+class SdrTerms:
+    """What the SDR loss needs of a batch, summed per mask row, so the loss never touches
+    the full spectra inside autograd (a third of a CPU step before).
+
+    With one mask value m per row, the voice's squared error over the row's bins and both
+    channels is m^2 A - 2 m B + C, where A = sum |x|^2, B = sum Re(conj(x) v), C = sum |v|^2.
+    """
+
+    def __init__(self, xs, vs, rows):
+        def per_row(t):  # [B, T, F] -> float64 [B, T, N_ROWS]
+            out = torch.zeros(t.shape[0], t.shape[1], um.N_ROWS, dtype=torch.float64,
+                              device=t.device)
+            return out.index_add_(2, rows, t.double())
+
+        with torch.no_grad():
+            self.a = per_row((xs.real.square() + xs.imag.square()).sum(1))
+            self.b = per_row((xs.real * vs.real + xs.imag * vs.imag).sum(1))
+            self.c = per_row((vs.real.square() + vs.imag.square()).sum(1))
+            acc = xs - vs
+            self.acc = (acc.real.square() + acc.imag.square()).double().sum((1, 2, 3))
+            # The floor keeps a silent stem from dominating: 30 dB under the mixture.
+            self.floor = 1e-3 * self.a.sum((1, 2)) + 1e-8
+            self.voc = self.c.sum((1, 2))
+
+    def loss(self, mask):
+        """The mean of both stems' SDR per example, negated, in dB ([B, T, N_ROWS] mask)."""
+        m = mask.double()
+        err = (m * (m * self.a - 2.0 * self.b) + self.c).sum((1, 2)).clamp_min(0.0)
+        return (5.0 * (torch.log10((err + self.floor) / (self.voc + self.floor))
+                       + torch.log10((err + self.floor) / (self.acc + self.floor)))).mean()
+
+
+def mask_loss(kind, xs, vs, mask, rows):
+    """The training loss of a batch of complex spectra [B, 2, T, F] and masks [B, T, N_ROWS].
+
+    "l1": absolute error of both stems. "sdr": the mean of both stems' signal-to-distortion
+    ratios (negated, in dB), as the evaluation scores them; squared error favours the softer
+    masks that score better than L1's.
+    """
     if kind == "l1":
-        # The accompaniment's error is the voice's, negated: one term, counted twice.
-        scale = xs.abs().mean(dim=(1, 2, 3), keepdim=True) + 1e-6
-        return 2.0 * (torch.view_as_real(voc_err).abs().sum(-1) / scale).mean()
-    dims = (1, 2, 3)
-    err = voc_err.abs().square().sum(dims)
-    # The floor keeps a silent stem from dominating: 30 dB under the mixture.
-    floor = 1e-3 * xs.abs().square().sum(dims) + 1e-8
-    voc = vs.abs().square().sum(dims)
-    acc = (xs - vs).abs().square().sum(dims)
-    return 5.0 * (torch.log10((err + floor) / (voc + floor))
-                  + torch.log10((err + floor) / (acc + floor))).mean()
+        return l1_loss(xs, vs, mask, rows)
+    return SdrTerms(xs, vs, rows).loss(mask)
 
 
 def main():
@@ -224,9 +256,7 @@ def main():
             mask = mask.float()
         else:
             mask = net(feat)
-        mask = mask.index_select(2, rows).unsqueeze(1)  # [B, 1, T, F]
-        est = xs * mask
-        loss = mask_loss(args.loss, xs, vs, est)
+        loss = mask_loss(args.loss, xs, vs, mask, rows)
         opt.zero_grad()
         if not torch.isfinite(loss):
             print(f"step {step}: non-finite loss, batch skipped", flush=True)
