@@ -17,6 +17,7 @@ import sys
 import time
 
 import numpy as np
+import scipy.signal as sps
 import torch
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -37,29 +38,54 @@ def load_items(files, device):
     return [torch.from_numpy(np.load(f)).to(device) for f in files]
 
 
-def batch(rng, items, bsz, frames, stack, layers=0.0):
+# Resampling ratios (up, down) near 1: about 2, 1.1, 1, 0.7 and 0.5 semitones.
+WARPS = [(8, 9), (15, 16), (17, 18), (24, 25), (32, 33)]
+
+
+def pick_warp(rng, warp):
+    """A resampling ratio for a share `warp` of the stems, else None."""
+    if rng.random() >= warp:
+        return None
+    up, down = WARPS[rng.integers(len(WARPS))]
+    return (up, down) if rng.random() < 0.5 else (down, up)
+
+
+def take(rng, item, stem, length, ratio=None):
+    """A random [2, length] float slice of one stem of an item [2, 2, N].
+
+    With a ratio, the slice is resampled by it: pitch, formants and tempo move together,
+    which makes a recorded speaker a new singer (and an arrangement a new one) at no
+    cost in data.
+    """
+    if ratio is None:
+        s = rng.integers(0, item.shape[2] - length)
+        return item[stem, :, s : s + length].float()
+    up, down = ratio
+    pad = 256  # resample_poly's edges are zero-padded: cut them off
+    need = -(-(length + 2 * pad) * down // up)
+    s = rng.integers(0, item.shape[2] - need)
+    x = sps.resample_poly(item[stem, :, s : s + need].float().cpu().numpy(), up, down, axis=1)
+    return torch.from_numpy(x[:, pad : pad + length].astype(np.float32)).to(item.device)
+
+
+def batch(rng, items, bsz, frames, stack, layers=0.0, warp=0.0):
     length = (frames - 1) * um.HOP
     mixes, voices = [], []
     for _ in range(bsz):
         i = rng.integers(len(items))
         j = i if rng.random() < 0.25 else rng.integers(len(items))
-        vi, aj = items[i], items[j]
-        sv = rng.integers(0, vi.shape[2] - length)
-        sa = rng.integers(0, aj.shape[2] - length)
-        v = vi[0, :, sv : sv + length].float()
-        a = aj[1, :, sa : sa + length].float()
+        rv = pick_warp(rng, warp)
+        ra = rv if j == i else pick_warp(rng, warp)  # one song stays in one key
+        v = take(rng, items[i], 0, length, rv)
+        a = take(rng, items[j], 1, length, ra)
         if rng.random() < stack:
             # A second singer under the first: stacked voices all belong to the vocal stem,
             # which is where the model is most timid on real records.
-            k = rng.integers(len(items))
-            sk = rng.integers(0, items[k].shape[2] - length)
-            v2 = items[k][0, :, sk : sk + length].float()
+            v2 = take(rng, items[rng.integers(len(items))], 0, length, pick_warp(rng, warp))
             v = v + v2 * 10 ** (rng.uniform(-12, -2) / 20)
         if rng.random() < layers:
             # Records are denser than one generated accompaniment: a second one under it.
-            k = rng.integers(len(items))
-            sk = rng.integers(0, items[k].shape[2] - length)
-            a2 = items[k][1, :, sk : sk + length].float()
+            a2 = take(rng, items[rng.integers(len(items))], 1, length, pick_warp(rng, warp))
             a = a + (a2.flip(0) if rng.random() < 0.5 else a2) * 10 ** (rng.uniform(-8, 0) / 20)
         v = v * 10 ** (rng.uniform(-10, 5) / 20)
         if rng.random() < 0.04:
@@ -176,6 +202,9 @@ def main():
                     help="share of the voices that get a second song's voice under them")
     ap.add_argument("--layers", type=float, default=0.0,
                     help="share of examples with a second accompaniment under the first")
+    ap.add_argument("--warp", type=float, default=0.0,
+                    help="share of the stems resampled by up to 2 semitones (new singers, "
+                         "new keys)")
     ap.add_argument("--loss", choices=("l1", "sdr"), default="l1")
     ap.add_argument("--keep-every", type=int, default=0,
                     help="also keep a copy of the weights every N steps (OUT.stepN)")
@@ -240,7 +269,8 @@ def main():
                 files += new
                 items += load_items(new, device)
                 print(f"{len(items)} items now", flush=True)
-        mix, voice = batch(rng, items, args.batch, args.frames, args.stack, args.layers)
+        mix, voice = batch(rng, items, args.batch, args.frames, args.stack, args.layers,
+                           args.warp)
         with torch.no_grad():
             eqc = random_eq(rng, args.batch).to(device)
             xs = stft(mix, window) * eqc
