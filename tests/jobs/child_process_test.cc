@@ -95,15 +95,16 @@ TEST(ChildIoTest, CapturesStdoutAndStderrInOrderOnceAndArgumentsUntouchedByAnySh
   EXPECT_EQ(CaptureOutput({"/bin/echo", "a  b", "$HOME", "*;|", "'q'"}), "a  b $HOME *;| 'q'\n");
 }
 
-TEST(ChildIoTest, StdinIsDevNullNotTheParentsInput) {
-  // Give this process a stdin that would deliver text if the child inherited it.
+// The child reads /dev/null, not this process's input, and gets no descriptor but the three
+// standard ones: not the pipe below, which is opened without O_CLOEXEC on purpose.
+TEST(ChildIoTest, StdinIsDevNullAndNoOtherDescriptorsReachTheChild) {
   int fds[2];
   ASSERT_EQ(::pipe(fds), 0);
   int saved = ::dup(STDIN_FILENO);
   ASSERT_GE(saved, 0);
   ASSERT_EQ(::dup2(fds[0], STDIN_FILENO), STDIN_FILENO);
   ChildProcess child =
-      ChildProcess::Start({"/bin/sh", "-c", "readlink /proc/$$/fd/0; cat; echo eof"},
+      ChildProcess::Start({"/bin/sh", "-c", "readlink /proc/$$/fd/0; ls /proc/$$/fd; cat; echo eof"},
                           OutputMode::kCapture);
   ::dup2(saved, STDIN_FILENO);
   ::close(saved);
@@ -113,17 +114,8 @@ TEST(ChildIoTest, StdinIsDevNullNotTheParentsInput) {
   ::close(fds[1]);
   ::close(fds[0]);
   UniqueFd out = child.TakeOutput();
-  EXPECT_EQ(ReadAll(out.get()), "/dev/null\neof\n");
+  EXPECT_EQ(ReadAll(out.get()), "/dev/null\n0\n1\n2\neof\n");
   EXPECT_EQ(child.Wait().code, 0);
-}
-
-TEST(ChildIoTest, NoOtherDescriptorsReachTheChild) {
-  // Opened without O_CLOEXEC on purpose: the runner must still keep it from the child.
-  int stray = ::open("/dev/null", O_RDONLY);
-  ASSERT_GE(stray, 0);
-  std::string fds = CaptureOutput({"/bin/sh", "-c", "ls /proc/$$/fd"});
-  ::close(stray);
-  EXPECT_EQ(fds, "0\n1\n2\n");
 }
 
 TEST(ChildIoTest, DiscardModeSendsBothStreamsToDevNull) {
@@ -139,17 +131,7 @@ TEST(ChildIoTest, DiscardModeSendsBothStreamsToDevNull) {
   EXPECT_EQ(testing_support::ReadFile(report), "/dev/null\n/dev/null\n");
 }
 
-TEST(ChildLifetimeTest, KillEndsAChildWithSigkill) {
-  ChildProcess child = ChildProcess::Start({"/bin/sleep", "30"}, OutputMode::kDiscard);
-  ASSERT_TRUE(child.ok());
-  EXPECT_TRUE(child.Kill());
-  ExitStatus status = child.Wait();
-  EXPECT_EQ(status.signal, SIGKILL);
-  EXPECT_FALSE(child.Kill()) << "a reaped child must not be signalled again";
-  EXPECT_EQ(child.Wait().signal, SIGKILL);
-}
-
-TEST(ChildLifetimeTest, KillFromAnotherThreadReleasesAWaiter) {
+TEST(ChildLifetimeTest, KillFromAnotherThreadReleasesAWaiterOnce) {
   ChildProcess child = ChildProcess::Start({"/bin/sleep", "30"}, OutputMode::kCapture);
   ASSERT_TRUE(child.ok());
   UniqueFd out = child.TakeOutput();
@@ -160,6 +142,8 @@ TEST(ChildLifetimeTest, KillFromAnotherThreadReleasesAWaiter) {
   waiter.join();
   EXPECT_EQ(seen.signal, SIGKILL);
   EXPECT_EQ(ReadAll(out.get()), "");
+  EXPECT_FALSE(child.Kill()) << "a reaped child must not be signalled again";
+  EXPECT_EQ(child.Wait().signal, SIGKILL);
 }
 
 // A running child (with its output pipe) or one that ended unwaited: neither outlives the handle.
