@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "shell/ini_file.h"
+#include "shell/program_dir.h"
 #include "tests/support/scoped_env.h"
 #include "tests/support/temp_dir.h"
 
@@ -93,6 +94,21 @@ TEST_F(PathsTest, ConfigIniPathIsBuiltOnceAndItsFolderRecreatedOnEveryCall) {
   fs::remove_all(dir_.File("data"));
   EXPECT_EQ(&GetConfigIniPath(), seen[0]);
   EXPECT_TRUE(fs::is_directory(folder));
+}
+
+TEST(DataDirTest, BesideTheProgramInABuildTreeElseTheInstalledDataFolder) {
+  struct Case {
+    const char* made;  // folder made beside the program, or null
+    bool beside;
+  } const cases[] = {{"models", true}, {"skin", true}, {nullptr, false}, {"translations", false}};
+  for (const Case& c : cases) {
+    TempDir dir;
+    const std::string program_dir = dir.File("bin") + "/";
+    fs::create_directories(program_dir);
+    if (c.made) fs::create_directories(program_dir + c.made);
+    const std::string expected = c.beside ? program_dir : program_dir + "../share/vantu/";
+    EXPECT_EQ(DataDirFor(program_dir, "../share/vantu"), expected) << (c.made ? c.made : "nothing");
+  }
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ int ExitCode(pid_t pid) {
   return WEXITSTATUS(status);
 }
 
-TEST(InstanceLockTest, SecondLockOnTheFileWaitsForTheFirstToGo) {
+TEST(InstanceLockTest, SecondLockWaitsForTheFirstToGoAndAMissingFolderIsReportedNotCreated) {
   TempDir dir;
   const std::string path = dir.File("instance.lock");
   {
@@ -54,6 +54,11 @@ TEST(InstanceLockTest, SecondLockOnTheFileWaitsForTheFirstToGo) {
   EXPECT_TRUE(fs::exists(path));  // left for the next start
   InstanceLock third(path);
   EXPECT_TRUE(third.acquired());
+
+  InstanceLock nowhere(dir.File("no/such/folder/instance.lock"));
+  EXPECT_FALSE(nowhere.acquired());
+  EXPECT_EQ(nowhere.error(), ENOENT);
+  EXPECT_FALSE(fs::exists(dir.File("no")));
 }
 
 TEST(InstanceLockTest, LockOfAKilledProcessIsFree) {
@@ -103,14 +108,6 @@ TEST(InstanceLockTest, ProgramsStartedMeanwhileDoNotKeepTheLock) {
   EXPECT_TRUE(again.acquired()) << "the started program inherited the lock";
   ::kill(pid, SIGKILL);
   ExitCode(pid);
-}
-
-TEST(InstanceLockTest, MissingFolderIsReportedNotCreated) {
-  TempDir dir;
-  InstanceLock lock(dir.File("no/such/folder/instance.lock"));
-  EXPECT_FALSE(lock.acquired());
-  EXPECT_EQ(lock.error(), ENOENT);
-  EXPECT_FALSE(fs::exists(dir.File("no")));
 }
 
 TEST(InstanceSocketNameTest, DiffersPerUserAndDataFolderAndIsAPlainName) {
