@@ -3,30 +3,10 @@
 #include <cstring>
 #include <filesystem>
 
-#include "jobs/child_process.h"
-#include "jobs/commands.h"
-#include "jobs/tool_locator.h"
 #include "jobs/trace.h"
 #include "tests/support/run_program.h"
 
 namespace jobs_e2e {
-namespace {
-
-std::string Capture(const std::vector<std::string>& argv) {
-  jobs::ChildProcess child = jobs::ChildProcess::Start(argv, jobs::OutputMode::kCapture);
-  if (!child.ok()) return "";
-  jobs::UniqueFd fd = child.TakeOutput();
-  const std::string text = testing_support::ReadAll(fd.get());
-  child.Wait();
-  return text;
-}
-
-std::string Tool(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  return jobs::FindTool(name, "", path ? path : "");
-}
-
-}  // namespace
 
 JobFixture::JobFixture() {
   jobs::SetTraceEnabled(false);
@@ -97,9 +77,10 @@ jobs::HeadlessHost::Element JobFixture::ElementOf(jobs::PageKind page, int32_t i
 
 std::vector<float> Decode(const std::string& path) {
   const std::string raw = path + ".f32";
-  const jobs::RunResult r =
-      jobs::RunAndWait({Tool("ffmpeg"), "-y", "-v", "error", "-i", path, "-f", "f32le", "-ac", "1", "-ar", "44100", raw});
-  if (!r.started() || !r.status.success()) return {};
+  if (testing_support::RunProgram("ffmpeg", {"-y", "-v", "error", "-i", path, "-f", "f32le", "-ac", "1", "-ar", "44100", raw})
+          .exit_code != 0) {
+    return {};
+  }
   const std::string bytes = testing_support::ReadFile(raw);
   std::vector<float> samples(bytes.size() / 4);
   std::memcpy(samples.data(), bytes.data(), samples.size() * 4);
@@ -108,13 +89,12 @@ std::vector<float> Decode(const std::string& path) {
 }
 
 double DurationOf(const std::string& path) {
-  const std::string text = Capture({Tool("ffprobe"), "-v", "error", "-show_entries", "format=duration", "-of",
-                                    "default=nw=1:nk=1", path});
+  const std::string text = Probe(path, "format=duration", "default=nw=1:nk=1");
   return text.empty() ? -1.0 : std::stod(text);
 }
 
-std::string Probe(const std::string& path, const std::string& entries) {
-  return Capture({Tool("ffprobe"), "-v", "error", "-show_entries", entries, "-of", "default=nw=1", path});
+std::string Probe(const std::string& path, const std::string& entries, const std::string& format) {
+  return testing_support::RunProgram("ffprobe", {"-v", "error", "-show_entries", entries, "-of", format, path}).output;
 }
 
 double ToneFrequency(const std::vector<float>& samples, size_t from, size_t to) {

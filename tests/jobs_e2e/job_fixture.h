@@ -53,7 +53,7 @@ std::vector<float> Decode(const std::string& path);
 // Seconds of audio in a file, as ffprobe reports the container.
 double DurationOf(const std::string& path);
 // ffprobe's text for the given -show_entries argument, e.g. "format_tags".
-std::string Probe(const std::string& path, const std::string& entries);
+std::string Probe(const std::string& path, const std::string& entries, const std::string& format = "default=nw=1");
 // Frequency of a tone from its zero crossings over samples [from, to).
 double ToneFrequency(const std::vector<float>& samples, size_t from, size_t to);
 
