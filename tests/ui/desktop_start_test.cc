@@ -58,51 +58,35 @@ class DesktopStartTest : public UiTest {
   shell::InstanceLock lock_{shell::CreateAppDataDir("VantuVoiceSeparate") + "/instance.lock"};
 };
 
-TEST_F(DesktopStartTest, FilesTheSeparationPageTakesJoinItsListAndThePageIsShown) {
-  const std::string song = Make("song.mp3", {"-f", "lavfi", "-i", "sine=d=1"});
-  const std::string clip = Make("clip.mp4", {"-f", "lavfi", "-i", "sine=d=1"});
-  testing_support::WriteFile(dir_.File("notes.txt"), "not media");
-  qobject_cast<QAbstractButton*>(Control("audio-tempo"))->setChecked(true);
-
-  // A folder brings its media files, after the files named directly.
-  std::filesystem::create_directory(dir_.File("album"));
-  Make("album/track.mp3", {"-f", "lavfi", "-i", "sine=d=1"});
-  testing_support::WriteFile(dir_.File("album/cover.txt"), "not media");
-
-  const int added = window_->OpenFiles({QString::fromStdString(song), QString::fromStdString(dir_.File("notes.txt")),
-                                        QString::fromStdString(dir_.File("album")),
-                                        QString::fromStdString(dir_.File("gone.mp3")), QString::fromStdString(clip)});
-  EXPECT_EQ(added, 3);
-  ASSERT_TRUE(WaitFor([&] { return !window_->AddingFiles(); }));
-  EXPECT_EQ(ListedNames(window_->ListOf(jobs::Extract)), QStringList({"song.mp3", "clip.mp4", "track.mp3"}));
-  EXPECT_EQ(window_->ListOf(jobs::Tempo)->count(), 0);
-  EXPECT_EQ(qobject_cast<QStackedWidget*>(Control("main-tab"))->currentIndex(), 0);
-  EXPECT_EQ(window_->tasks().begin()->second.fullPath, song);
-}
-
+// Only files the separation page takes join its list, a folder's media files after the files
+// named directly, and that page is shown.
 TEST_F(DesktopStartTest, LaterStartHandsItsFilesToTheRunningWindowAndEndsWithZero) {
   ASSERT_TRUE(lock_.acquired());
   Make("relative song.mp3", {"-f", "lavfi", "-i", "sine=d=1"});
   const std::string clip = Make("clip.mp4", {"-f", "lavfi", "-i", "sine=d=1"});
+  testing_support::WriteFiles(dir_.path(), {"notes.txt", "album/cover.txt"}, "not media");
+  Make("album/track.mp3", {"-f", "lavfi", "-i", "sine=d=1"});
   // While no window listens, files that nobody took are not reported as opened.
   const ProgramRun unheard = RunDesktop({QString::fromStdString(clip)}, QProcessEnvironment::systemEnvironment());
   EXPECT_EQ(unheard.exit_code, 1);
   EXPECT_TRUE(unheard.output.contains("not opened")) << unheard.output.toStdString();
 
   ASSERT_NE(ui::ListenForLaterStarts(QString::fromStdString(shell::InstanceSocketName()), window_.get()), nullptr);
-  qobject_cast<QAbstractButton*>(Control("audio-pitch"))->setChecked(true);
+  qobject_cast<QAbstractButton*>(Control("audio-tempo"))->setChecked(true);
   window_->showMinimized();
-  const ProgramRun run = RunDesktop({"relative song.mp3", QString::fromStdString(clip)},
-                             QProcessEnvironment::systemEnvironment(), QString::fromStdString(dir_.path()));
+  const ProgramRun run = RunDesktop({"relative song.mp3", "notes.txt", "album", "gone.mp3", QString::fromStdString(clip)},
+                                    QProcessEnvironment::systemEnvironment(), QString::fromStdString(dir_.path()));
   EXPECT_EQ(run.exit_code, 0) << run.output.toStdString();
-  EXPECT_EQ(ListedNames(window_->ListOf(jobs::Extract)), QStringList({"relative song.mp3", "clip.mp4"}));
+  ASSERT_TRUE(WaitFor([&] { return !window_->AddingFiles(); }));
+  EXPECT_EQ(ListedNames(window_->ListOf(jobs::Extract)), QStringList({"relative song.mp3", "clip.mp4", "track.mp3"}));
+  EXPECT_EQ(window_->ListOf(jobs::Tempo)->count(), 0);
   EXPECT_EQ(window_->tasks().begin()->second.fullPath, dir_.File("relative song.mp3"));
   EXPECT_EQ(qobject_cast<QStackedWidget*>(Control("main-tab"))->currentIndex(), 0);
   EXPECT_FALSE(window_->isMinimized());
 
   // Without files a later start only brings the window forward.
   EXPECT_EQ(RunDesktop({}, QProcessEnvironment::systemEnvironment()).exit_code, 0);
-  EXPECT_EQ(window_->ListOf(jobs::Extract)->count(), 2);
+  EXPECT_EQ(window_->ListOf(jobs::Extract)->count(), 3);
 }
 
 // The program itself as the first start, with a home of its own: it listens, and a second start

@@ -5,16 +5,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProgressBar>
 #include <QRadioButton>
 #include <QSlider>
 #include <QStackedWidget>
-#include <QTest>
 #include <filesystem>
 
 #include "shell/ini_file.h"
 #include "tests/ui/ui_fixture.h"
-#include "ui/messages.h"
 #include "ui/popup_menus.h"
 
 namespace ui_test {
@@ -169,24 +166,7 @@ TEST_F(MainWindowTest, PopupMenuOpensTheOutputFolderAndRemovesItems) {
   EXPECT_NE(window_->FindElement(PageKind::Compress, a), nullptr);
 }
 
-TEST_F(MainWindowTest, ClosingFollowsTheSettingAndQuitAlwaysEnds) {
-  SetSetting(shell::kKeyWindowClose, "1");
-  window_->close();
-  EXPECT_TRUE(window_->isVisible());
-  EXPECT_TRUE(window_->isMinimized());
-  // The tray menu's quit ends the program whatever the setting says.
-  window_->PostMessage(ui::WM_MENU_QUIT);
-  ASSERT_TRUE(WaitFor([&] { return !window_->isVisible(); }, 5000));
-
-  auto again = std::make_unique<ui::CMainWnd>(jobs::JobEnvironment::Default(), false);
-  again->Create();
-  again->show();
-  SetSetting(shell::kKeyWindowClose, "0");
-  again->close();
-  EXPECT_FALSE(again->isVisible());
-}
-
-TEST_F(MainWindowTest, TrayMenuCommandsReachTheWindow) {
+TEST_F(MainWindowTest, TrayMenuCommandsReachTheWindowAndClosingFollowsTheSetting) {
   ui::CMainTaskMenu* menu = ui::CMainTaskMenu::PlaceMenu(window_.get(), QPoint(100, 100));
   ASSERT_NE(menu, nullptr);
   qobject_cast<QAbstractButton*>(menu->findChild<QWidget*>("main_menu_item_help"))->click();
@@ -198,10 +178,21 @@ TEST_F(MainWindowTest, TrayMenuCommandsReachTheWindow) {
   qobject_cast<QAbstractButton*>(menu->findChild<QWidget*>("main_menu_item_home"))->click();
   ASSERT_TRUE(WaitFor([&] { return !window_->isMinimized(); }, 5000));
 
+  // Closing minimises under the tray setting; the tray menu's quit ends the program all the same.
   SetSetting(shell::kKeyWindowClose, "1");
+  window_->close();
+  EXPECT_TRUE(window_->isVisible());
+  EXPECT_TRUE(window_->isMinimized());
   menu = ui::CMainTaskMenu::PlaceMenu(window_.get(), QPoint(100, 100));
   qobject_cast<QAbstractButton*>(menu->findChild<QWidget*>("main_menu_item_quit"))->click();
   ASSERT_TRUE(WaitFor([&] { return !window_->isVisible(); }, 5000));
+
+  auto again = std::make_unique<ui::CMainWnd>(jobs::JobEnvironment::Default(), false);
+  again->Create();
+  again->show();
+  SetSetting(shell::kKeyWindowClose, "0");
+  again->close();
+  EXPECT_FALSE(again->isVisible());
 }
 
 }  // namespace
