@@ -18,15 +18,6 @@ namespace {
 
 using testing_support::ReadAll;
 
-std::string CaptureOutput(const std::vector<std::string>& argv) {
-  ChildProcess child = ChildProcess::Start(argv, OutputMode::kCapture);
-  EXPECT_TRUE(child.ok()) << child.error();
-  UniqueFd out = child.TakeOutput();
-  std::string text = out.valid() ? ReadAll(out.get()) : "";
-  child.Wait();
-  return text;
-}
-
 // True when pid is neither running nor left as a zombie of this process.
 bool FullyReaped(pid_t pid) {
   int raw = 0;
@@ -92,7 +83,10 @@ TEST(ChildIoTest, CapturesStdoutAndStderrInOrderOnceAndArgumentsUntouchedByAnySh
   EXPECT_FALSE(child.TakeOutput().valid());  // only once
   EXPECT_EQ(ReadAll(out.get()), "out\nerr\nout2\n");
   EXPECT_EQ(child.Wait().code, 4);
-  EXPECT_EQ(CaptureOutput({"/bin/echo", "a  b", "$HOME", "*;|", "'q'"}), "a  b $HOME *;| 'q'\n");
+  ChildProcess echo = ChildProcess::Start({"/bin/echo", "a  b", "$HOME", "*;|", "'q'"}, OutputMode::kCapture);
+  UniqueFd echoed = echo.TakeOutput();
+  EXPECT_EQ(ReadAll(echoed.get()), "a  b $HOME *;| 'q'\n");
+  echo.Wait();
 }
 
 // The child reads /dev/null, not this process's input, and gets no descriptor but the three
