@@ -201,10 +201,8 @@ TEST_F(SeparatorTest, CreatesOnlyTheLastFolderLevelAndOnlyForAStem) {
   EXPECT_TRUE(log.Has(google::GLOG_INFO, "separator.cc", "Successfully executed separator!!"));
 }
 
+// A model that does not load fails in the constructor: the engine's cases and vantu-separate's.
 TEST_F(SeparatorTest, FailuresEndTheRunWithTheirMessages) {
-  EXPECT_EQ(MessageOf([&] { SeparatorApp app(Options("noserve", "strided_slice_13")); }).rfind(
-                "Check failed: ret.ok() Failed to load saved model '" + kModels + "/noserve'", 0),
-            0u);
   SeparatorOptions o = Options("scale", "strided_slice_13");
   o.input = dir_.File("absent.wav");
   SeparatorApp app(o);
