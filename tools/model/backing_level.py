@@ -10,11 +10,12 @@ Usage:
 """
 
 import argparse
-import glob
 import os
 import sys
 
 import numpy as np
+
+from train import item_files
 
 
 def main() -> int:
@@ -24,7 +25,7 @@ def main() -> int:
     ap.add_argument("--db", type=float, default=-9.0)
     args = ap.parse_args()
     gain = 10 ** (args.db / 20)
-    files = [f for f in sorted(glob.glob(os.path.join(args.src, "*.npy"))) if ".tmp" not in f]
+    files = item_files(args.src)
     if not files:
         print("no items in", args.src)
         return 1
@@ -34,9 +35,10 @@ def main() -> int:
         item = np.load(f).astype(np.float32)  # [vocals, accompaniment] x [2 channels, N]
         side = os.path.join(args.src, "lead", name)
         if os.path.exists(side):
-            lead = np.load(side)
-            item[0] = lead.astype(np.float32) + gain * (item[0] - lead.astype(np.float32))
-            np.save(os.path.join(args.dst, "lead", name), lead)
+            stored = np.load(side)
+            lead = stored.astype(np.float32)
+            item[0] = lead + gain * (item[0] - lead)
+            np.save(os.path.join(args.dst, "lead", name), stored)
         np.save(os.path.join(args.dst, name), item.astype(np.float16))
     print(f"{len(files)} items with backing vocals at {args.db:+.1f} dB in {args.dst}")
     return 0

@@ -17,7 +17,6 @@ Usage:
 """
 
 import argparse
-import glob
 import math
 import os
 import sys
@@ -25,6 +24,8 @@ import time
 
 import numpy as np
 import torch
+
+from train import item_files
 
 VOCALS = "strided_slice_13"
 ACCOMP = "strided_slice_23"
@@ -54,8 +55,7 @@ def lead_of(path: str, mono: bool):
 
 def songs(data_dir: str):
     """(file, mono, vocals, accompaniment) per validation item; every sixth as a mono mixdown."""
-    files = [f for f in sorted(glob.glob(os.path.join(data_dir, "*.npy"))) if ".tmp" not in f]
-    for k, f in enumerate(files):
+    for k, f in enumerate(item_files(data_dir)):
         item = np.load(f).astype(np.float32)  # [2 stems, 2 channels, N]
         voc, acc = item[0], item[1]
         mono = k % 6 == 5
