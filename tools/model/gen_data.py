@@ -41,6 +41,9 @@ def main():
                          "kept in OUT/lead/ for evaluate.py")
     ap.add_argument("--groups", type=float, default=0.0,
                     help="share of the backing vocals with group vocals (stacks of 3-8 voices)")
+    ap.add_argument("--held", type=float, default=0.0,
+                    help="share of a recorded speaker's sung phrases with each vowel held over "
+                         "its notes (the rest are stretched evenly)")
     ap.add_argument("--music-cache", default="/tmp/sepdata/music",
                     help="where the soundtracks are decoded once")
     args = ap.parse_args()
@@ -51,7 +54,8 @@ def main():
         sys.exit(f"gen_data.py: {args.split} needs singularity-music "
                  "(scripts/bootstrap --model-training)")
     print(f"{len(tracks)} recorded tracks", flush=True)
-    jobs = [(i, args.split, args.seconds, args.out, seed, tracks, args.backing, args.groups)
+    jobs = [(i, args.split, args.seconds, args.out, seed, tracks, args.backing, args.groups,
+             args.held)
             for i in range(args.first, args.first + args.count)]
     t0 = time.time()
     with Pool(args.workers) as pool:

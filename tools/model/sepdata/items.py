@@ -22,13 +22,14 @@ SPLITS = {"train": 1, "val": 1001, "valrec": 2001, "valvoice": 3001}
 
 
 def make_item(args):
-    """args: (index, split, seconds, out dir, seed, tracks, backing, groups).
+    """args: (index, split, seconds, out dir, seed, tracks, backing, groups, held).
 
     backing "always" gives every styled song backing vocals at -6..0 dB under the lead,
     and keeps the lead alone in OUT/lead/, so evaluate.py can tell what a model keeps
-    of each. groups is the share of the backing vocals with group vocals among them.
+    of each. groups is the share of the backing vocals with group vocals among them;
+    held the share of a recorded speaker's sung phrases with vowels held over the notes.
     """
-    idx, split, seconds, out_dir, seed, tracks, backing, groups = args
+    idx, split, seconds, out_dir, seed, tracks, backing, groups, held = args
     path = os.path.join(out_dir, f"{idx:05d}.npy")
     if os.path.exists(path):
         return path, 0.0
@@ -60,7 +61,7 @@ def make_item(args):
             kind = "none"
             styled = False
         else:
-            v, notes, kind, speaker, take = make_voice(rng, song, pool, tmp, "voc", split)
+            v, notes, kind, speaker, take = make_voice(rng, song, pool, tmp, "voc", split, held)
             v = normalise(v)
             # Record-style production and backing vocals: in "valvoice", and in most of
             # the training songs, since real records are produced so ("val" and "valrec" stay as

@@ -1,7 +1,8 @@
 # Sings recorded speech: each line of the jobs file is
-#   input.wav pitch.PitchTier|- stretch output.wav
+#   input.wav pitch.PitchTier|- duration.DurationTier output.wav
 # The pitch tier replaces the clip's own melody ("-" keeps it, for speech), the
-# stretch lengthens or shortens it; PSOLA keeps the speaker's formants.
+# duration tier lengthens or shortens it, part by part; PSOLA keeps the speaker's
+# formants.
 form Sing
   sentence jobs
 endform
@@ -14,10 +15,9 @@ for i from 1 to n
   rest$ = replace$(line$, inf$ + " ", "", 1)
   ptf$ = extractWord$(rest$, "")
   rest$ = replace$(rest$, ptf$ + " ", "", 1)
-  stretch = extractNumber(rest$, "")
-  outf$ = extractWord$(rest$, " ")
+  dtf$ = extractWord$(rest$, "")
+  outf$ = replace$(rest$, dtf$ + " ", "", 1)
   s = Read from file: inf$
-  dur = Get total duration
   m = To Manipulation: 0.01, 60, 700
   if ptf$ <> "-"
     pt = Read from file: ptf$
@@ -25,8 +25,7 @@ for i from 1 to n
     Replace pitch tier
     removeObject: pt
   endif
-  dt = Create DurationTier: "d", 0, dur
-  Add point: 0, stretch
+  dt = Read from file: dtf$
   selectObject: m, dt
   Replace duration tier
   selectObject: m

@@ -18,6 +18,7 @@ import numpy as np
 import scipy.signal as sps
 import soundfile as sf
 
+from . import phrasing
 from .common import SR, add_at, group_phrases
 
 PRAAT = shutil.which("praat")
@@ -200,29 +201,40 @@ def register_shift(rng, speaker, notes):
     return int(12 * round((want - mid) / 12))
 
 
-def plan_take(rng, speaker, notes, spoken_share):
-    """Which clip goes where: a list of (start s, clip, notes relative to start, spoken).
+def plan_take(rng, speaker, notes, spoken_share, held_share=0.0):
+    """Which clip goes where: a list of (start s, clip, notes relative to start, mode).
 
-    A take can be sung again (doubles, harmonies) with the same words.
+    mode is "spoken", "even" (stretched evenly onto the notes) or "held" (each
+    syllable's vowel held over its notes). A take can be sung again (doubles,
+    harmonies) with the same words and phrasing.
     """
+    def mode(spoken):
+        if spoken:
+            return "spoken"
+        # No draw at share 0: older sets keep their random draws.
+        return "held" if held_share > 0 and rng.random() < held_share else "even"
+
     take = []
     if speaker.kind == "lines":
         for ph in group_phrases(notes):
             start = ph[0][0]
             length = ph[-1][0] + ph[-1][1] - start
-            # Of a few random lines, the one whose length fits the phrase best.
             cands = [speaker.clips[rng.integers(len(speaker.clips))] for _ in range(4)]
+            m = mode(bool(rng.random() < spoken_share))
+            # Of a few random lines, the one whose length fits the phrase best; held
+            # vowels take time, so a held phrase sings a line of half its length.
+            fit = 0.5 * length if m == "held" else length
             lens = [_duration(c) for c in cands]
-            best = int(np.argmin([abs(np.log((d + 0.1) / (length + 0.1))) for d in lens]))
+            best = int(np.argmin([abs(np.log((d + 0.1) / (fit + 0.1))) for d in lens]))
             rel = [(s - start, d, k) for (s, d, k) in ph]
-            take.append((start, cands[best], rel, bool(rng.random() < spoken_share)))
+            take.append((start, cands[best], rel, m))
     else:
-        spoken = False
+        m = "even"
         for j, (s, d, k) in enumerate(notes):
             if j == 0 or s - (notes[j - 1][0] + notes[j - 1][1]) > 0.25:
-                spoken = bool(rng.random() < spoken_share)  # a whole phrase spoken or sung
+                m = mode(bool(rng.random() < spoken_share))  # a whole phrase alike
             clip = speaker.clips[rng.integers(len(speaker.clips))]
-            take.append((s, clip, [(0.0, d, k)], spoken))
+            take.append((s, clip, [(0.0, d, k)], m))
     return take
 
 
@@ -249,13 +261,14 @@ def _pitch_points(rng, rel, stretch, shift, cents, style):
     return pts
 
 
-def _write_pitch_tier(path, pts, dur):
+def _write_tier(path, kind, pts, dur, digits):
+    """A praat PitchTier or DurationTier (short text format)."""
     pts = sorted(pts)
     with open(path, "w") as fh:
-        fh.write(f'File type = "ooTextFile"\nObject class = "PitchTier"\n\n0\n{dur:.6f}\n'
+        fh.write(f'File type = "ooTextFile"\nObject class = "{kind}"\n\n0\n{dur:.6f}\n'
                  f"{len(pts)}\n")
         for t, f in pts:
-            fh.write(f"{min(max(t, 0.0), dur):.6f}\n{f:.3f}\n")
+            fh.write(f"{min(max(t, 0.0), dur):.6f}\n{f:.{digits}f}\n")
 
 
 def sing(rng, take, n, tmp, name, shift=0, cents=0.0, delay=0.0, style=None):
@@ -267,26 +280,42 @@ def sing(rng, take, n, tmp, name, shift=0, cents=0.0, delay=0.0, style=None):
     style = style or random_style(rng)
     out = np.zeros(n, np.float32)
     lines, starts = [], []
-    for j, (start, clip, rel, spoken) in enumerate(take):
+    for j, (start, clip, rel, mode) in enumerate(take):
         x, sr = _load(clip)
         if len(x) < int(0.05 * sr):
             continue
         dur = len(x) / sr
         length = rel[-1][0] + rel[-1][1]
-        if spoken:  # speech or rap: its own melody, nearly its own pace
-            stretch = float(np.clip(length / dur, 0.85, 1.15))
+        spans = phrasing.nuclei(x, sr) if mode == "held" else []
+        tier = "-"
+        if spans:
+            groups = phrasing.fit_notes(rel, len(spans))
+            src_t, out_t = phrasing.warp(spans, dur, groups)
+            dpts = phrasing.duration_points(src_t, out_t)
+            notes = [nt for g in groups for nt in g]
+            # Pitch drawn on the sung time line, then carried back to the clip's own.
+            pts = [(float(np.interp(t, out_t, src_t)), f)
+                   for t, f in _pitch_points(rng, notes, 1.0, shift, cents, style)]
+            start += float(out_t[0])
         else:
-            lim = (0.8, 1.7) if len(rel) > 1 else (0.6, 3.5)
-            stretch = float(np.clip(length / dur, *lim))
+            if mode == "spoken":  # speech or rap: its own melody, nearly its own pace
+                stretch = float(np.clip(length / dur, 0.85, 1.15))
+            else:
+                lim = (0.8, 1.7) if len(rel) > 1 else (0.6, 3.5)
+                stretch = float(np.clip(length / dur, *lim))
+            dpts = [(0.0, stretch)]
+            pts = None if mode == "spoken" else _pitch_points(rng, rel, stretch, shift, cents,
+                                                              style)
         src = os.path.join(tmp, f"{name}_{j}_in.wav")
         sf.write(src, x, sr, subtype="FLOAT")
-        tier = "-"
-        if not spoken:
+        if pts is not None:
             tier = os.path.join(tmp, f"{name}_{j}.PitchTier")
-            _write_pitch_tier(tier, _pitch_points(rng, rel, stretch, shift, cents, style), dur)
+            _write_tier(tier, "PitchTier", pts, dur, 3)
+        dtier = os.path.join(tmp, f"{name}_{j}.DurationTier")
+        _write_tier(dtier, "DurationTier", dpts, dur, 4)
         dst = os.path.join(tmp, f"{name}_{j}_out.wav")
-        lines.append(f"{src} {tier} {stretch:.4f} {dst}")
-        starts.append((start + delay, dst))
+        lines.append(f"{src} {tier} {dtier} {dst}")
+        starts.append((max(0.0, start + delay), dst))
     if not lines:
         return out
     jobs = os.path.join(tmp, f"{name}_jobs.txt")
@@ -316,9 +345,12 @@ def random_style(rng):
             "glide": float(rng.uniform(0.02, 0.1))}
 
 
-def recorded_voice(rng, song, notes, tmp, name, speaker):
-    """A lead line by a recorded speaker; returns (mono voice, take, notes moved to its register)."""
+def recorded_voice(rng, song, notes, tmp, name, speaker, held_share=0.0):
+    """A lead line by a recorded speaker; returns (mono voice, take, notes moved to its register).
+
+    held_share: share of the sung phrases with the vowels held over the notes."""
     shift = register_shift(rng, speaker, notes)
     notes = [(s, d, k + shift) for (s, d, k) in notes]
-    take = plan_take(rng, speaker, notes, spoken_share=float(rng.choice([0.0, 0.1, 0.2, 0.6])))
+    take = plan_take(rng, speaker, notes, spoken_share=float(rng.choice([0.0, 0.1, 0.2, 0.6])),
+                     held_share=held_share)
     return sing(rng, take, int(song.seconds * SR), tmp, name), take, notes

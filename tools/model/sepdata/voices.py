@@ -259,9 +259,10 @@ def festival_voice(rng, song, notes, tmp, name, voice):
     return out
 
 
-def make_voice(rng, song, pool, tmp, name, split):
+def make_voice(rng, song, pool, tmp, name, split, held=0.0):
     """A lead voice; returns (mono voice, notes, kind, Festival speaker or None,
-    recorded speaker's take or None)."""
+    recorded speaker's take or None). held: share of a recorded speaker's sung phrases
+    with the vowels held over the notes."""
     val = split != "train"
     notes = phrase_plan(rng, song)
     r = rng.random()
@@ -276,7 +277,7 @@ def make_voice(rng, song, pool, tmp, name, split):
             sylls = [s for s in recorded if s.kind != "lines"]
             group = lines if (rng.random() < 0.5 and lines) or not sylls else sylls
             who = group[rng.integers(len(group))]
-            v, take, notes = speech.recorded_voice(rng, song, notes, tmp, name, who)
+            v, take, notes = speech.recorded_voice(rng, song, notes, tmp, name, who, held)
             return v, notes, "recorded", None, take
         r = (r - rec_share) / (1.0 - rec_share)
     sung = {"train": 0.45, "valrec": 0.6, "valvoice": 0.6}.get(split, 0.0) if voices else 0.0
