@@ -321,7 +321,10 @@ def sing(rng, take, n, tmp, name, shift=0, cents=0.0, delay=0.0, style=None):
     jobs = os.path.join(tmp, f"{name}_jobs.txt")
     with open(jobs, "w") as fh:
         fh.write("\n".join(lines) + "\n")
-    subprocess.run([PRAAT, "--run", SING_SCRIPT, jobs], stdout=subprocess.DEVNULL,
+    # PSOLA fills unvoiced stretches with random periods: seeded, an item comes out the same
+    # every time it is made.
+    seed = str(int(rng.integers(1, 2 ** 31)))
+    subprocess.run([PRAAT, "--run", SING_SCRIPT, jobs, seed], stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, timeout=600)
     for start, dst in starts:
         if not os.path.exists(dst):
