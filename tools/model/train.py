@@ -208,6 +208,10 @@ def main():
     ap.add_argument("--loss", choices=("l1", "sdr"), default="l1")
     ap.add_argument("--keep-every", type=int, default=0,
                     help="also keep a copy of the weights every N steps (OUT.stepN)")
+    ap.add_argument("--ema", type=float, default=0.0,
+                    help="also keep an exponential moving average of the weights in OUT.ema "
+                         "(decay per step, e.g. 0.999): it swings less between copies than "
+                         "the weights themselves")
     ap.add_argument("--device", default="cpu", help="where to train, e.g. cuda on a GPU machine")
     ap.add_argument("--bf16", action="store_true",
                     help="bfloat16 convolutions in channels-last layout (about 3x faster on a CPU "
@@ -253,6 +257,14 @@ def main():
     step = 0
     avg = None
     last_save = t0
+    ema = {k: v.detach().float().clone() for k, v in net.state_dict().items()} \
+        if args.ema else None
+
+    def keep(suffix=""):
+        save(net.state_dict(), channels, context, args.out + suffix, step, time.time() - t0)
+        if ema is not None:
+            save(ema, channels, context, args.out + ".ema" + suffix, step, time.time() - t0)
+
     while True:
         frac = (time.time() - t0) / budget
         if frac >= 1.0:
@@ -290,22 +302,29 @@ def main():
         loss.backward()
         torch.nn.utils.clip_grad_norm_(net.parameters(), 5.0)
         opt.step()
+        if ema is not None:
+            with torch.no_grad():
+                for k, v in net.state_dict().items():
+                    if v.dtype.is_floating_point:
+                        ema[k].mul_(args.ema).add_(v.float(), alpha=1.0 - args.ema)
+                    else:
+                        ema[k].copy_(v)
         step += 1
         avg = loss.item() if avg is None else 0.98 * avg + 0.02 * loss.item()
         if step % 25 == 0:
             print(f"step {step} loss {avg:.4f} lr {lr:.2e} elapsed {time.time() - t0:.0f}s",
                   flush=True)
         if step % 100 == 0 and time.time() - last_save > 30:
-            save(net, channels, context, args.out, step, time.time() - t0)
+            keep()
             last_save = time.time()
         if args.keep_every and step % args.keep_every == 0:
-            save(net, channels, context, f"{args.out}.step{step}", step, time.time() - t0)
-    save(net, channels, context, args.out, step, time.time() - t0)
+            keep(f".step{step}")
+    keep()
     print(f"done: {step} steps in {time.time() - t0:.0f}s", flush=True)
 
 
-def save(net, channels, context, path, step, seconds):
-    state = {k: v.detach().cpu().clone() for k, v in net.state_dict().items()}
+def save(weights, channels, context, path, step, seconds):
+    state = {k: v.detach().cpu().clone() for k, v in weights.items()}
     if not all(bool(torch.isfinite(v.float()).all()) for v in state.values()):
         print(f"step {step}: non-finite weights, not saved", flush=True)
         return
