@@ -3,7 +3,9 @@
 resumed from them), which often beats each of them; calibrate.py then picks the sharpness.
 
 Usage:
-    /usr/bin/python3 tools/model/average.py A.pt B.pt [...] [--weights 0.6,0.4] --out SOUP.pt
+    /usr/bin/python3 tools/model/average.py A.pt B.pt [...] [--weights 0.6,0.4] [--half] --out SOUP.pt
+
+One checkpoint alone with --half only stores it as float16.
 """
 
 import argparse
@@ -18,6 +20,9 @@ def main():
     ap.add_argument("--out", required=True)
     ap.add_argument("--weights", default=None,
                     help="share of each checkpoint, e.g. 0.7,0.3 (default: equal shares)")
+    ap.add_argument("--half", action="store_true",
+                    help="store the weights as float16: half the file, and the exported model "
+                         "(float32 again) moves its stems by under -65 dB")
     args = ap.parse_args()
     shares = [float(w) for w in args.weights.split(",")] if args.weights else \
         [1.0] * len(args.checkpoints)
@@ -34,8 +39,12 @@ def main():
     for k, v in first["state"].items():
         mean = sum(w * c["state"][k].double() for w, c in zip(shares, ckpts))
         # BatchNorm's batch counter is an integer: it keeps the last checkpoint's count.
-        state[k] = mean.to(v.dtype) if v.is_floating_point() else ckpts[-1]["state"][k]
-    out = {k: v for k, v in ckpts[-1].items() if k != "sharpness"}
+        if v.is_floating_point():
+            state[k] = mean.to(torch.float16 if args.half else v.dtype)
+        else:
+            state[k] = ckpts[-1]["state"][k]
+    # A mean needs its sharpness picked again; one checkpoint alone keeps its own.
+    out = {k: v for k, v in ckpts[-1].items() if k != "sharpness" or len(ckpts) == 1}
     out.update(state=state, averaged=len(ckpts))
     torch.save(out, args.out)
     print(f"averaged {len(ckpts)} checkpoints into {args.out}")
