@@ -306,7 +306,7 @@ def main():
             with torch.no_grad():
                 for k, v in net.state_dict().items():
                     if v.dtype.is_floating_point:
-                        ema[k].mul_(args.ema).add_(v.float(), alpha=1.0 - args.ema)
+                        ema[k].lerp_(v.float(), 1.0 - args.ema)
                     else:
                         ema[k].copy_(v)
         step += 1
