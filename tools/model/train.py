@@ -15,6 +15,7 @@ import math
 import os
 import sys
 import time
+import warnings
 
 import numpy as np
 import scipy.signal as sps
@@ -34,8 +35,15 @@ def item_files(data_dir):
 
 
 def load_items(files, device):
-    """Stems as float16 tensors [2, 2, N], on the device that trains."""
-    return [torch.from_numpy(np.load(f)).to(device) for f in files]
+    """Stems as float16 tensors [2, 2, N], on the device that trains.
+
+    On a CPU they stay memory-mapped: runs side by side share one copy in the page cache.
+    """
+    if device.type != "cpu":
+        return [torch.from_numpy(np.load(f)).to(device) for f in files]
+    with warnings.catch_warnings():
+        warnings.simplefilter("ignore", UserWarning)  # read-only arrays: only ever read
+        return [torch.from_numpy(np.load(f, mmap_mode="r")) for f in files]
 
 
 # Resampling ratios (up, down) near 1: about 2, 1.1, 1, 0.7 and 0.5 semitones.
@@ -134,43 +142,44 @@ def random_eq(rng, bsz):
 def l1_loss(xs, vs, mask, rows):
     """Absolute error of both stems' complex spectra [B, 2, T, F], scaled per example.
 
+    mask: [B, M, T, N_ROWS], one mask for both channels (M = 1) or one per channel.
+
     The accompaniment's error is the voice's, negated: one term, counted twice.
     """
-    est = xs * mask.index_select(2, rows).unsqueeze(1)
+    est = xs * mask.index_select(3, rows)
     scale = xs.abs().mean(dim=(1, 2, 3), keepdim=True) + 1e-6
     return 2.0 * (torch.view_as_real(est - vs).abs().sum(-1) / scale).mean()
 
 
 def sdr_loss(xs, vs, mask, rows):
-    """The mean of both stems' SDR per example, negated, in dB ([B, T, N_ROWS] mask).
+    """The mean of both stems' SDR per example, negated, in dB ([B, M, T, N_ROWS] masks).
 
-    With one mask value m per row, the voice's squared error over the row's bins and both
-    channels is m^2 A - 2 m B + C, where A = sum |x|^2, B = sum Re(conj(x) v), C = sum |v|^2:
+    With one mask value m per row and channel, the voice's squared error over the row's
+    bins is m^2 A - 2 m B + C, where A = sum |x|^2, B = sum Re(conj(x) v), C = sum |v|^2:
     summed per row outside autograd, the loss never touches the full spectra inside it (a
     third of a CPU step before).
     """
-    def per_row(t):  # [B, T, F] -> float64 [B, T, N_ROWS]
-        out = torch.zeros(t.shape[0], t.shape[1], um.N_ROWS, dtype=torch.float64,
-                          device=t.device)
-        return out.index_add_(2, rows, t.double())
+    def per_row(t):  # [B, 2, T, F] -> float64 [B, 2, T, N_ROWS]
+        out = torch.zeros(t.shape[:3] + (um.N_ROWS,), dtype=torch.float64, device=t.device)
+        return out.index_add_(3, rows, t.double())
 
     with torch.no_grad():
-        a = per_row((xs.real.square() + xs.imag.square()).sum(1))
-        b = per_row((xs.real * vs.real + xs.imag * vs.imag).sum(1))
-        c = per_row((vs.real.square() + vs.imag.square()).sum(1))
+        a = per_row(xs.real.square() + xs.imag.square())
+        b = per_row(xs.real * vs.real + xs.imag * vs.imag)
+        c = per_row(vs.real.square() + vs.imag.square())
         d = xs - vs
         acc = (d.real.square() + d.imag.square()).double().sum((1, 2, 3))
         # The floor keeps a silent stem from dominating: 30 dB under the mixture.
-        floor = 1e-3 * a.sum((1, 2)) + 1e-8
-        voc = c.sum((1, 2))
+        floor = 1e-3 * a.sum((1, 2, 3)) + 1e-8
+        voc = c.sum((1, 2, 3))
     m = mask.double()
-    err = (m * (m * a - 2.0 * b) + c).sum((1, 2)).clamp_min(0.0)
+    err = (m * (m * a - 2.0 * b) + c).sum((1, 2, 3)).clamp_min(0.0)
     return (5.0 * (torch.log10((err + floor) / (voc + floor))
                    + torch.log10((err + floor) / (acc + floor)))).mean()
 
 
 def mask_loss(kind, xs, vs, mask, rows):
-    """The training loss of a batch of complex spectra [B, 2, T, F] and masks [B, T, N_ROWS].
+    """The training loss of a batch of complex spectra [B, 2, T, F] and masks [B, M, T, N_ROWS].
 
     "l1": absolute error of both stems. "sdr": the mean of both stems' signal-to-distortion
     ratios (negated, in dB), as the evaluation scores them; squared error favours the softer
@@ -198,6 +207,10 @@ def main():
     ap.add_argument("--context", default=None,
                     help="dilations of the time context at the bottleneck, e.g. 1,2,4,8 "
                          "(default: those of the --init checkpoint, else 1,2,4,8)")
+    ap.add_argument("--masks", type=int, choices=(1, 2), default=None,
+                    help="1: one mask for both channels; 2: one per channel (default: as the "
+                         "--init checkpoint has, else 1; a one-mask checkpoint starts both "
+                         "masks from its own)")
     ap.add_argument("--stack", type=float, default=0.0,
                     help="share of the voices that get a second song's voice under them")
     ap.add_argument("--layers", type=float, default=0.0,
@@ -235,7 +248,13 @@ def main():
     else:
         context = list(init.get("context", [])) if init else list(CONTEXT)
     channels = init["channels"] if init else [int(c) for c in args.channels.split(",")]
-    net = um.VocalUNet(channels, context)
+    masks = args.masks or (um.mask_count(init["state"]) if init else 1)
+    if init and um.mask_count(init["state"]) != masks:
+        if um.mask_count(init["state"]) != 1:
+            sys.exit(f"train.py: {args.init} has per-channel masks already")
+        for k in ("out.weight", "out.bias"):
+            init["state"][k] = init["state"][k].repeat_interleave(masks, 0)
+    net = um.VocalUNet(channels, context, masks)
     print("parameters:", sum(p.numel() for p in net.parameters()), flush=True)
     if init:
         # A checkpoint without the time context loads into a network with one: the context

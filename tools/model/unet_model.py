@@ -6,8 +6,9 @@ below 4.1 kHz, 4-bin bands to 9.6 kHz, 18-bin bands above. Per row, 9 features:
 log power of left, right, mid and side, level similarity 2Re(L R*)/(|L|^2+|R|^2),
 coherence |L R*|/(|L||R|) over 3 frames, cosine of the phase difference,
 pan (|L|^2-|R|^2)/(|L|^2+|R|^2), and the row position. The network predicts a
-soft vocal mask per row; vocals = mask * STFT of each channel, accompaniment =
-mix - vocals in the time domain, so the stems always sum to the mix.
+soft vocal mask per row, one for both channels or one per channel; vocals =
+mask * STFT of each channel, accompaniment = mix - vocals in the time domain, so
+the stems always sum to the mix.
 """
 
 from typing import Dict, List
@@ -125,17 +126,20 @@ def context_frames(dilations: List[int]) -> int:
 class VocalUNet(nn.Module):
     """Convolutions and nearest upsampling only (no transposed convolutions: slow in libtorch)."""
 
-    def __init__(self, ch: List[int] = [16, 24, 32, 48, 64], context: List[int] = []) -> None:
+    def __init__(self, ch: List[int] = [16, 24, 32, 48, 64], context: List[int] = [],
+                 masks: int = 1) -> None:
         super().__init__()
         self.ctx = TimeContext(ch[4], 2 * ch[4], context)
         self.inp = Block(N_FEAT, ch[0])
         self.enc = nn.ModuleList([nn.Sequential(Block(ch[i], ch[i + 1], 2),
                                                 Block(ch[i + 1], ch[i + 1])) for i in range(4)])
         self.dec = nn.ModuleList([Block(ch[i + 1], ch[i]) for i in (3, 2, 1, 0)])
-        self.out = nn.Conv2d(ch[0], 1, 1)
+        # One mask for both channels, or one per channel: a voice panned to one side, or a
+        # stereo accompaniment around a centred one, differs between the channels.
+        self.out = nn.Conv2d(ch[0], masks, 1)
 
     def forward(self, x: Tensor) -> Tensor:
-        # x: [B, N_FEAT, T, N_ROWS], T a multiple of DOWN -> mask [B, T, N_ROWS]
+        # x: [B, N_FEAT, T, N_ROWS], T a multiple of DOWN -> masks [B, M, T, N_ROWS]
         skips: List[Tensor] = []
         h = self.inp(x)
         for enc in self.enc:
@@ -146,7 +150,7 @@ class VocalUNet(nn.Module):
             h = F.interpolate(h, scale_factor=2.0, mode="nearest")
             # Additive skips keep the high-resolution layers narrow and cheap.
             h = dec(h) + skips[3 - j]
-        return torch.sigmoid(self.out(h)).squeeze(1)
+        return torch.sigmoid(self.out(h))
 
 
 def fold_batchnorm(net: VocalUNet) -> None:
@@ -219,9 +223,12 @@ class UNetSeparator(SegmentedSeparator):
             # The runtime converts the network to bfloat16 where the CPU has fast bf16 dot
             # products; that path wants the channels-last layout.
             feat = feat.to(dtype).contiguous(memory_format=torch.channels_last)
-        mask = self.net(feat)[0, :t].float()  # [T, N_ROWS]
-        mask = mask.index_select(1, self.rows)  # [T, N_BINS]
-        est = (bins * mask.unsqueeze(0)).transpose(1, 2)
+        mask = self.net(feat)[0, :, :t].float()  # [M, T, N_ROWS]
+        if mask.size(0) != channels:
+            # Per-channel masks on a mono (or more than stereo) input: their mean for all.
+            mask = mask.mean(0, keepdim=True)
+        mask = mask.index_select(2, self.rows)  # [M, T, N_BINS]
+        est = (bins * mask).transpose(1, 2)
         return inverse_stft(est, self.window, self.n_fft, self.hop, length)
 
 
@@ -235,9 +242,14 @@ def soften_mask(net: VocalUNet, sharpness: float) -> None:
     net.out.bias.data *= sharpness
 
 
+def mask_count(state: Dict[str, Tensor]) -> int:
+    """1: one mask for both channels; 2: one per channel (read from the output layer)."""
+    return int(state["out.weight"].shape[0])
+
+
 def build_separator(state: Dict[str, Tensor], ch: List[int],
                     context: List[int] = [], sharpness: float = 1.0) -> UNetSeparator:
-    net = VocalUNet(ch, context)
+    net = VocalUNet(ch, context, mask_count(state))
     net.load_state_dict(state)
     net.eval()
     fold_batchnorm(net)
