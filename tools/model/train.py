@@ -248,9 +248,10 @@ def main():
     else:
         context = list(init.get("context", [])) if init else list(CONTEXT)
     channels = init["channels"] if init else [int(c) for c in args.channels.split(",")]
-    masks = args.masks or (um.mask_count(init["state"]) if init else 1)
-    if init and um.mask_count(init["state"]) != masks:
-        if um.mask_count(init["state"]) != 1:
+    init_masks = um.mask_count(init["state"]) if init else 1
+    masks = args.masks or init_masks
+    if init and init_masks != masks:
+        if init_masks != 1:
             sys.exit(f"train.py: {args.init} has per-channel masks already")
         for k in ("out.weight", "out.bias"):
             init["state"][k] = init["state"][k].repeat_interleave(masks, 0)

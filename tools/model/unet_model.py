@@ -224,7 +224,7 @@ class UNetSeparator(SegmentedSeparator):
             # products; that path wants the channels-last layout.
             feat = feat.to(dtype).contiguous(memory_format=torch.channels_last)
         mask = self.net(feat)[0, :, :t].float()  # [M, T, N_ROWS]
-        if mask.size(0) != channels:
+        if mask.size(0) > 1 and mask.size(0) != channels:
             # Per-channel masks on a mono (or more than stereo) input: their mean for all.
             mask = mask.mean(0, keepdim=True)
         mask = mask.index_select(2, self.rows)  # [M, T, N_BINS]
