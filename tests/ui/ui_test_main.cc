@@ -10,6 +10,7 @@
 #include "jobs/child_process.h"
 #include "jobs/tool_locator.h"
 
+#include "tests/support/hang_watchdog.h"
 #include "tests/ui/ui_fixture.h"
 #include "shell/ui_language.h"
 #include "ui/framework/program_end.h"
@@ -18,6 +19,7 @@
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
+  testing_support::InstallHangWatchdog(std::chrono::seconds(300));
   // The home and the configuration must be ours before anything reads them.
   const std::string home = ui_test::Home().path();
   setenv("HOME", home.c_str(), 1);

@@ -1,0 +1,100 @@
+#include "tests/support/hang_watchdog.h"
+
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <thread>
+
+extern char** environ;
+
+namespace testing_support {
+namespace {
+
+// Prints every thread's stack of this process to standard error.
+void PrintStacks() {
+  // Yama lets only a declared tracer attach to a running process.
+  prctl(PR_SET_PTRACER, PR_SET_PTRACER_ANY, 0, 0, 0);
+  const std::string pid = std::to_string(getpid());
+  const char* argv[] = {"gdb", "-p", pid.c_str(), "-batch", "-nx", "-ex", "thread apply all bt", nullptr};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, STDERR_FILENO, STDOUT_FILENO);
+  pid_t child = -1;
+  if (posix_spawnp(&child, "gdb", &actions, nullptr, const_cast<char**>(argv), environ) == 0) {
+    int status = 0;
+    waitpid(child, &status, 0);
+  } else {
+    std::fprintf(stderr, "[watchdog] no gdb here to show the threads\n");
+  }
+  posix_spawn_file_actions_destroy(&actions);
+}
+
+class HangWatchdog : public testing::EmptyTestEventListener {
+ public:
+  explicit HangWatchdog(std::chrono::seconds limit) : limit_(limit), thread_([this] { Watch(); }) {}
+  ~HangWatchdog() override {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+
+  void OnTestStart(const testing::TestInfo& info) override {
+    Watching(std::string(info.test_suite_name()) + "." + info.name());
+  }
+  void OnTestEnd(const testing::TestInfo&) override { Watching(""); }
+  // What follows the last test (the program's own teardown) is watched too.
+  void OnTestProgramEnd(const testing::UnitTest&) override { Watching("the end of the test program"); }
+
+ private:
+  // Starts the clock for `what`; nothing is watched while it is empty.
+  void Watching(std::string what) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    test_ = std::move(what);
+    ++serial_;
+    changed_.notify_all();
+  }
+
+  void Watch() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!stop_) {
+      if (test_.empty()) {
+        changed_.wait(lock);
+        continue;
+      }
+      const unsigned long serial = serial_;
+      if (changed_.wait_for(lock, limit_, [&] { return stop_ || serial_ != serial; })) continue;
+      std::fprintf(stderr, "[watchdog] %s has run for over %lld s; where each thread stands:\n", test_.c_str(),
+                   static_cast<long long>(limit_.count()));
+      lock.unlock();
+      PrintStacks();
+      std::abort();
+    }
+  }
+
+  const std::chrono::seconds limit_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::string test_;
+  unsigned long serial_ = 0;
+  bool stop_ = false;
+  std::thread thread_;  // last: starts once the rest is set
+};
+
+}  // namespace
+
+void InstallHangWatchdog(std::chrono::seconds limit) {
+  testing::UnitTest::GetInstance()->listeners().Append(new HangWatchdog(limit));
+}
+
+}  // namespace testing_support
