@@ -53,7 +53,7 @@ class HangWatchdog : public testing::EmptyTestEventListener {
     Watching(std::string(info.test_suite_name()) + "." + info.name());
   }
   void OnTestEnd(const testing::TestInfo&) override { Watching(""); }
-  // What follows the last test (the program's own teardown) is watched too.
+  // And so is what follows the last test (the program's own teardown).
   void OnTestProgramEnd(const testing::UnitTest&) override { Watching("the end of the test program"); }
 
  private:
@@ -85,7 +85,8 @@ class HangWatchdog : public testing::EmptyTestEventListener {
   const std::chrono::seconds limit_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::string test_;
+  // The program's own set-up before its first test is watched too.
+  std::string test_ = "the start of the test program";
   unsigned long serial_ = 0;
   bool stop_ = false;
   std::thread thread_;  // last: starts once the rest is set

@@ -8,7 +8,8 @@
 namespace testing_support {
 
 // Call after InitGoogleTest: any one test that runs longer than `limit` aborts the suite after
-// printing its name and every thread's stack (through gdb, where installed).
+// printing its name and every thread's stack (through gdb, where installed); the program's own
+// set-up and teardown count as one test each.
 void InstallHangWatchdog(std::chrono::seconds limit);
 
 }  // namespace testing_support
