@@ -1,9 +1,7 @@
 #include "tests/support/hang_watchdog.h"
 
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <condition_variable>
@@ -13,7 +11,7 @@
 #include <string>
 #include <thread>
 
-extern char** environ;
+#include "tests/support/run_program.h"
 
 namespace testing_support {
 namespace {
@@ -22,19 +20,9 @@ namespace {
 void PrintStacks() {
   // Yama lets only a declared tracer attach to a running process.
   prctl(PR_SET_PTRACER, PR_SET_PTRACER_ANY, 0, 0, 0);
-  const std::string pid = std::to_string(getpid());
-  const char* argv[] = {"gdb", "-p", pid.c_str(), "-batch", "-nx", "-ex", "thread apply all bt", nullptr};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, STDERR_FILENO, STDOUT_FILENO);
-  pid_t child = -1;
-  if (posix_spawnp(&child, "gdb", &actions, nullptr, const_cast<char**>(argv), environ) == 0) {
-    int status = 0;
-    waitpid(child, &status, 0);
-  } else {
-    std::fprintf(stderr, "[watchdog] no gdb here to show the threads\n");
-  }
-  posix_spawn_file_actions_destroy(&actions);
+  const ProgramResult gdb =
+      RunProgram("gdb", {"-p", std::to_string(getpid()), "-batch", "-nx", "-ex", "thread apply all bt"});
+  std::fputs(gdb.exit_code == 127 ? "[watchdog] no gdb here to show the threads\n" : gdb.output.c_str(), stderr);
 }
 
 class HangWatchdog : public testing::EmptyTestEventListener {
@@ -53,7 +41,7 @@ class HangWatchdog : public testing::EmptyTestEventListener {
     Watching(std::string(info.test_suite_name()) + "." + info.name());
   }
   void OnTestEnd(const testing::TestInfo&) override { Watching(""); }
-  // And so is what follows the last test (the program's own teardown).
+  // The program's own teardown after its last test is watched too.
   void OnTestProgramEnd(const testing::UnitTest&) override { Watching("the end of the test program"); }
 
  private:
