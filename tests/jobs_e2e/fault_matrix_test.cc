@@ -58,10 +58,15 @@ const Case kCases[] = {
      "soundstretch was not found", {}},
     {"PitchSoundstretchFails", PageKind::Pitch, "wav", Fault::kToolFails, 0, "song-升调1个半音.wav",
      "soundstretch failed", {}},
-    // An output folder below a plain file can never be made or written (not even by root).
-    {"SilenceFolderBelowAFile", PageKind::Silence, "wav", Fault::kFolderBelowFile, 0, nullptr, "cannot be written", {}},
+    // The input and the output folder are checked before any page's own step, so the
+    // separation's rows stand for every page and also see its busy guard released. An output
+    // folder below a plain file can never be made or written (not even by root).
     {"SeparationFolderBelowAFile", PageKind::Extract, "wav", Fault::kFolderBelowFile, 0, nullptr,
      "cannot be written", {}},
+    {"SeparationFolderReadOnly", PageKind::Extract, "wav", Fault::kFolderReadOnly, 1024, "song-人声.wav",
+     "cannot be written", {}},
+    {"SeparationInputDeleted", PageKind::Extract, "wav", Fault::kInputDeleted, 0, "song-人声.wav",
+     "song.wav no longer exists", {}},
     // The .ogg cannot replace a folder of that name: the result fails, its WAV stays.
     {"TempoResultIsAFolder", PageKind::Tempo, "ogg", Fault::kResultIsFolder, 0, nullptr,
      "song.ogg could not be written", {"song.ogg", "song.wav"}},
@@ -82,14 +87,6 @@ const Case kCases[] = {
      ".wav could not be written: the file would be larger than the file size limit allows", {}},
     {"CompressFolderRemoved", PageKind::Compress, "mp3", Fault::kFolderRemoved, 0, "song.mp3",
      "song.mp3 could not be written: its folder no longer exists", {}},
-    {"ReverseFolderReadOnly", PageKind::Reverse, "wav", Fault::kFolderReadOnly, 1024, "song.wav",
-     "cannot be written", {}},
-    {"SeparationFolderReadOnly", PageKind::Extract, "wav", Fault::kFolderReadOnly, 1024, "song-人声.wav",
-     "cannot be written", {}},
-    {"SeparationInputDeleted", PageKind::Extract, "wav", Fault::kInputDeleted, 0, "song-人声.wav",
-     "song.wav no longer exists", {}},
-    {"MetadataInputDeleted", PageKind::Metadata, "mp3", Fault::kInputDeleted, 0, "song.mp3",
-     "song.wav no longer exists", {}},
     {"PitchSoundstretchKilled", PageKind::Pitch, "wav", Fault::kToolKilled, 0, "song-升调1个半音.wav",
      "soundstretch failed: ", {}},
     {"ReverseFfmpegKilled", PageKind::Reverse, "wav", Fault::kToolKilled, 0, "song.wav",
