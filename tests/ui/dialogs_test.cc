@@ -42,7 +42,7 @@ TEST_F(DialogsTest, SettingsStoreTheFolderAndTheCloseChoiceAtOnce) {
 
   EXPECT_EQ(refused, Shown("该目录没有写入权限!", "This folder cannot be written to!"));
   EXPECT_EQ(shell::ReadIniString(shell::kConfigSection, shell::kKeyOutputDir, "", shell::GetConfigIniPath()), chosen);
-  EXPECT_EQ(WindowCloseSetting(), 0);
+  EXPECT_EQ(shell::ReadIniInt(shell::kConfigSection, shell::kKeyWindowClose, -1, shell::GetConfigIniPath()), 0);
   EXPECT_FALSE(std::filesystem::exists(chosen + "/VantuVoiceSeparateTmp"));
 }
 

@@ -91,7 +91,7 @@ TEST_F(ServicesTest, FeedbackIsCheckedSentAndAnswered) {
   EXPECT_EQ(SendFeedback("again", "me"), Shown("网络错误!", "Network error!"));
 }
 
-TEST_F(ServicesTest, UpgradeCheckOnRequestTellsTheOutcome) {
+TEST_F(ServicesTest, UpgradeCheckOnRequestTellsTheOutcomeAndAnAcceptedOfferInstalls) {
   Manifest("1.2.0", "0");
   QString prompt;
   AnswerNextBox(&prompt);
@@ -105,9 +105,9 @@ TEST_F(ServicesTest, UpgradeCheckOnRequestTellsTheOutcome) {
   ui::CheckUpgradeNow(window_.get());
   EXPECT_EQ(prompt, Shown("发现新版本啦!", "A new version is available!"));
   EXPECT_TRUE(std::filesystem::is_empty(dir_.File("downloads")));
-}
+  EXPECT_TRUE(ended_with_.empty());
 
-TEST_F(ServicesTest, AcceptedDownloadOpensTheInstallerAndEndsTheProgram) {
+  // Accepted, the installer is downloaded and opened, and the program ends for it.
   Manifest("1.2.1", "0");
   AnswerNextBox(nullptr);
   ui::CheckUpgradeNow(window_.get());

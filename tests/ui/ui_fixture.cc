@@ -121,10 +121,6 @@ void UiTest::SetSetting(const std::string& key, const std::string& value) {
   shell::WriteIniString(shell::kConfigSection, key, value, shell::GetConfigIniPath());
 }
 
-int UiTest::WindowCloseSetting() {
-  return shell::ReadIniInt(shell::kConfigSection, shell::kKeyWindowClose, -1, shell::GetConfigIniPath());
-}
-
 QWidget* UiTest::Control(const QString& name) const { return window_->FindControl(name); }
 
 QWidget* UiTest::ItemChild(jobs::PageKind page, int32_t item, const QString& name) const {

@@ -60,7 +60,6 @@ class UiTest : public ::testing::Test {
   static void AnswerNextBox(QString* text, const char* button = "msgConfirm");
   // Writes the INI key in section "global".
   static void SetSetting(const std::string& key, const std::string& value);
-  static int WindowCloseSetting();
 
   QWidget* Control(const QString& name) const;
   QWidget* ItemChild(jobs::PageKind page, int32_t item, const QString& name) const;
