@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 #include <fcntl.h>
 #include <glog/logging.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <strings.h>
@@ -15,6 +16,7 @@
 #include "net/curl_handles.h"
 #include "net/http_client.h"
 #include "shell/paths.h"
+#include "shell/temp_file.h"
 #include "shell/unique_fd.h"
 
 namespace net {
@@ -36,8 +38,10 @@ struct Transfer {
   CURL* curl = nullptr;
   const std::atomic<bool>* cancel = nullptr;
   const ProgressCallback* on_progress = nullptr;
-  std::string path;
+  std::string path;       // the installer's name
+  std::string temp_path;  // where the body goes until it is complete
   shell::UniqueFd file;
+  std::optional<shell::TempFileGuard> temp_guard;
   std::uint64_t total = 0;  // 0: unknown
   std::uint64_t received = 0;
   std::optional<std::uint64_t> last_step;  // last percent (or tenth of a MiB) reported
@@ -46,19 +50,6 @@ struct Transfer {
   std::string error;  // set by a callback that ended the transfer
   bool cancelled = false;
 };
-
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t written = ::write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += written;
-    size -= static_cast<size_t>(written);
-  }
-  return true;
-}
 
 void ReportProgress(Transfer& t) {
   DownloadProgress progress;
@@ -79,8 +70,9 @@ void ReportProgress(Transfer& t) {
   if (*t.on_progress) (*t.on_progress)(progress);
 }
 
-// Opens the target once the answer is known to be a success, so an error page never
-// replaces an installer that is already there.
+// Opens a temporary file beside the target once the answer is known to be a success. Only a
+// complete body is renamed over the target, so neither an error page nor a cut-off download
+// replaces an installer that is already there, or is left under its name.
 bool OpenTarget(Transfer& t) {
   long status = 0;
   curl_easy_getinfo(t.curl, CURLINFO_RESPONSE_CODE, &status);
@@ -93,11 +85,15 @@ bool OpenTarget(Transfer& t) {
     curl_easy_getinfo(t.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
     if (length > 0) t.total = static_cast<std::uint64_t>(length);
   }
-  t.file = shell::UniqueFd(::open(t.path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  std::string temp = t.path + ".partXXXXXX";
+  t.file = shell::UniqueFd(::mkostemp(temp.data(), O_CLOEXEC));
   if (!t.file.valid()) {
-    t.error = "cannot create " + t.path + ": " + std::strerror(errno);
+    t.error = "cannot create " + temp + ": " + std::strerror(errno);
     return false;
   }
+  t.temp_path = temp;
+  t.temp_guard.emplace(temp);
+  ::fchmod(t.file.get(), 0644);  // mkostemp makes it private; an installer is an ordinary file
   return true;
 }
 
@@ -113,8 +109,8 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
     t.error = "more data than the announced " + std::to_string(t.total) + " bytes";
     return 0;
   }
-  if (!WriteAll(t.file.get(), data, bytes)) {
-    t.error = "cannot write " + t.path + ": " + std::strerror(errno);
+  if (!shell::WriteAll(t.file.get(), data, bytes)) {
+    t.error = "cannot write " + t.temp_path + ": " + std::strerror(errno);
     return 0;
   }
   t.received += bytes;
@@ -241,7 +237,8 @@ DownloadResult DownloadInstaller(const std::string& url, const std::atomic<bool>
   t.last_data = Clock::now();
   code = curl_easy_perform(curl.get());
   result.received = t.received;
-  const bool closed = t.file.Close() == 0;
+  // fsync before the rename: a crash must not leave the installer's name with no data behind it.
+  const bool closed = (!t.file.valid() || ::fsync(t.file.get()) == 0) && t.file.Close() == 0;
   if (t.cancelled) return Finish(result, DownloadStatus::kCancelled, "");
   if (code != CURLE_OK) return Finish(result, DownloadStatus::kFailed, FailureReason(t, code));
   if (t.received == 0) {
@@ -255,7 +252,12 @@ DownloadResult DownloadInstaller(const std::string& url, const std::atomic<bool>
                   "incomplete: " + std::to_string(t.received) + " of " +
                       std::to_string(t.total) + " bytes");
   }
-  if (!closed) return Finish(result, DownloadStatus::kFailed, "cannot close " + result.path);
+  if (!closed) return Finish(result, DownloadStatus::kFailed, "cannot close " + t.temp_path);
+  if (::rename(t.temp_path.c_str(), result.path.c_str()) != 0) {
+    return Finish(result, DownloadStatus::kFailed,
+                  "cannot replace " + result.path + ": " + std::strerror(errno));
+  }
+  t.temp_guard->Commit();
   return Finish(result, DownloadStatus::kComplete, "");
 }
 

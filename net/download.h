@@ -30,9 +30,9 @@ enum class DownloadStatus { kComplete, kCancelled, kFailed };
 
 struct DownloadResult {
   DownloadStatus status = DownloadStatus::kFailed;
-  std::string path;            // the target file; after a cancel or a failure it may be partial
+  std::string path;            // the target file, written only by a complete download
   std::string error;           // why it failed, in English, for the log
-  std::uint64_t received = 0;  // bytes written to `path`
+  std::uint64_t received = 0;  // bytes of the body received
 };
 
 struct DownloadOptions {
@@ -51,12 +51,13 @@ std::string UrlWithoutQuery(const std::string& url);
 std::string InstallerFileName(const std::string& url);
 
 // Downloads `url` (http or https, TLS verified, no proxy) into target_dir/InstallerFileName(url),
-// replacing an older file: a HEAD request for the size, then a GET read in steps of at most
+// replacing an older file once the new one is complete: a HEAD request for the size, then a GET
+// into a temporary file beside the target, read in steps of at most
 // 1024 bytes. Blocks the calling thread until the transfer ends. `cancel` is polled between
 // reads and while waiting for data. `on_progress` runs on the calling thread: with a size, once
 // per whole percent; without one, about every 100 KiB. Only a body that arrived in full, with a
-// success status and at least one byte, is kComplete; a cancelled or failed download leaves
-// whatever it wrote.
+// success status and at least one byte, is kComplete and renamed to the target; a cancelled or
+// failed download removes what it wrote and leaves an earlier file in place.
 DownloadResult DownloadInstaller(const std::string& url, const std::atomic<bool>& cancel,
                                  const ProgressCallback& on_progress,
                                  const DownloadOptions& options = {});

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "shell/temp_file.h"
 #include "shell/unique_fd.h"
 
 namespace shell {
@@ -143,32 +144,6 @@ bool HasBreak(const std::string& text, const char* also = "") {
   return text.find_first_of(std::string("\r\n\0", 3) + also) != std::string::npos;
 }
 
-bool WriteAll(int fd, const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    done += static_cast<size_t>(put);
-  }
-  return true;
-}
-
-// Removes the temporary file unless the rename went through.
-class TempFileGuard {
- public:
-  explicit TempFileGuard(std::string path) : path_(std::move(path)) {}
-  ~TempFileGuard() {
-    if (!path_.empty()) ::unlink(path_.c_str());
-  }
-  TempFileGuard(const TempFileGuard&) = delete;
-  TempFileGuard& operator=(const TempFileGuard&) = delete;
-  void Commit() { path_.clear(); }
-
- private:
-  std::string path_;
-};
-
 // A link to the INI file is followed, so the rename replaces the file and keeps the link.
 std::string FollowLink(const std::string& path) {
   struct stat info {};
@@ -187,7 +162,7 @@ bool ReplaceFile(const std::string& path, const std::string& bytes) {
     return false;
   }
   // fsync before rename: otherwise a crash may leave the new name with no data behind it.
-  if (!WriteAll(fd.get(), bytes) || ::fsync(fd.get()) != 0 || fd.Close() != 0) return false;
+  if (!WriteAll(fd.get(), bytes.data(), bytes.size()) || ::fsync(fd.get()) != 0 || fd.Close() != 0) return false;
   if (::rename(temp.c_str(), path.c_str()) != 0) return false;
   guard.Commit();
   return true;

@@ -3,6 +3,8 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstddef>
 #include <utility>
 
 namespace shell {
@@ -38,6 +40,19 @@ class UniqueFd {
  private:
   int fd_ = -1;
 };
+
+// Writes all `size` bytes, going on after short writes and interrupts; false on an error (errno
+// tells which).
+inline bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t written = ::write(fd, data, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    data += written;
+    size -= static_cast<size_t>(written);
+  }
+  return true;
+}
 
 }  // namespace shell
 

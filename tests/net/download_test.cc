@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -103,7 +104,11 @@ TEST_F(DownloadTest, CompleteFileWithAboutAHundredProgressStepsAndTheQueryNotReq
   EXPECT_EQ(progress_.back().total, kOneMb);
 }
 
-TEST_F(DownloadTest, CancelStopsAtTheNextReadAndKeepsThePartialFile) {
+// A cut-off download never stands under the installer's name: an earlier installer stays, and
+// the partial body is gone.
+TEST_F(DownloadTest, CancelStopsAtTheNextReadAndLeavesNoPartialFile) {
+  fs::create_directories(fs::path(target()).parent_path());
+  WriteFile(target(), "earlier");
   const DownloadResult result = DownloadInstaller(
       url(), cancel_, [this](const DownloadProgress& p) {
         if (p.percent >= 30) cancel_ = true;
@@ -112,8 +117,9 @@ TEST_F(DownloadTest, CancelStopsAtTheNextReadAndKeepsThePartialFile) {
   EXPECT_EQ(result.status, DownloadStatus::kCancelled);
   EXPECT_GE(result.received, kOneMb * 30 / 100);
   EXPECT_LT(result.received, kOneMb * 31 / 100 + 1024);
-  ASSERT_TRUE(fs::exists(target()));
-  EXPECT_EQ(fs::file_size(target()), result.received);
+  EXPECT_EQ(ReadFile(target()), "earlier");
+  EXPECT_EQ(testing_support::EntryNames(fs::path(target()).parent_path().string()),
+            std::set<std::string>{"setup.bin"});
 }
 
 // The service sends half the file and then nothing: the stall time-out ends the transfer, and
@@ -146,6 +152,7 @@ TEST_F(DownloadTest, ATruncatedTransferOrAnEmptyFileFails) {
   const DownloadResult result = Run(url());
   EXPECT_EQ(result.status, DownloadStatus::kFailed);
   EXPECT_LT(result.received, kOneMb);
+  EXPECT_TRUE(testing_support::EntryNames(fs::path(target()).parent_path().string()).empty());
 }
 
 TEST_F(DownloadTest, WithoutASizeTheBodyRunsToTheEndAndBytesAreReported) {
