@@ -44,6 +44,10 @@ def main():
     ap.add_argument("--held", type=float, default=0.0,
                     help="share of a recorded speaker's sung phrases with each vowel held over "
                          "its notes (the rest are stretched evenly)")
+    ap.add_argument("--recorded", type=float, default=None,
+                    help="share of the songs with a recorded soundtrack, alone or under the "
+                         "rendered accompaniment (default 0.35 for train, 1 otherwise); with 0 "
+                         "every voice sings over its own song's chords and beat")
     ap.add_argument("--music-cache", default="/tmp/sepdata/music",
                     help="where the soundtracks are decoded once")
     args = ap.parse_args()
@@ -55,7 +59,7 @@ def main():
                  "(scripts/bootstrap --model-training)")
     print(f"{len(tracks)} recorded tracks", flush=True)
     jobs = [(i, args.split, args.seconds, args.out, seed, tracks, args.backing, args.groups,
-             args.held)
+             args.held, args.recorded)
             for i in range(args.first, args.first + args.count)]
     t0 = time.time()
     with Pool(args.workers) as pool:

@@ -48,6 +48,7 @@ def load_items(files, device):
 
 # Resampling ratios (up, down) near 1: about 2, 1.1, 1, 0.7 and 0.5 semitones.
 WARPS = [(8, 9), (15, 16), (17, 18), (24, 25), (32, 33)]
+RESAMPLE_PAD = 256  # resample_poly's edges are zero-padded: cut them off
 
 
 def pick_warp(rng, warp):
@@ -58,34 +59,50 @@ def pick_warp(rng, warp):
     return (up, down) if rng.random() < 0.5 else (down, up)
 
 
-def take(rng, item, stem, length, ratio=None):
-    """A random [2, length] float slice of one stem of an item [2, 2, N].
+def span(length, ratio=None):
+    """Samples of a stem that one [2, length] slice needs, resampled by ratio or not."""
+    if ratio is None:
+        return length
+    up, down = ratio
+    return -(-(length + 2 * RESAMPLE_PAD) * down // up)
+
+
+def take(rng, item, stem, length, ratio=None, start=None):
+    """A [2, length] float slice of one stem of an item [2, 2, N], from `start` or a random
+    place.
 
     With a ratio, the slice is resampled by it: pitch, formants and tempo move together,
     which makes a recorded speaker a new singer (and an arrangement a new one) at no
     cost in data.
     """
+    need = span(length, ratio)
+    s = rng.integers(0, item.shape[2] - need) if start is None else start
     if ratio is None:
-        s = rng.integers(0, item.shape[2] - length)
         return item[stem, :, s : s + length].float()
     up, down = ratio
-    pad = 256  # resample_poly's edges are zero-padded: cut them off
-    need = -(-(length + 2 * pad) * down // up)
-    s = rng.integers(0, item.shape[2] - need)
     x = sps.resample_poly(item[stem, :, s : s + need].float().cpu().numpy(), up, down, axis=1)
+    pad = RESAMPLE_PAD
     return torch.from_numpy(x[:, pad : pad + length].astype(np.float32)).to(item.device)
 
 
-def batch(rng, items, bsz, frames, stack, layers=0.0, warp=0.0):
+def batch(rng, items, bsz, frames, stack, layers=0.0, warp=0.0, coherent=0.0):
     length = (frames - 1) * um.HOP
     mixes, voices = [], []
     for _ in range(bsz):
         i = rng.integers(len(items))
-        j = i if rng.random() < 0.25 else rng.integers(len(items))
-        rv = pick_warp(rng, warp)
-        ra = rv if j == i else pick_warp(rng, warp)  # one song stays in one key
-        v = take(rng, items[i], 0, length, rv)
-        a = take(rng, items[j], 1, length, ra)
+        if rng.random() < coherent:
+            # The voice over its own song, in time: on records it sings the chords' notes
+            # on the beat, and re-paired stems never teach that.
+            rv = pick_warp(rng, warp)
+            s = rng.integers(0, items[i].shape[2] - span(length, rv))
+            v = take(rng, items[i], 0, length, rv, s)
+            a = take(rng, items[i], 1, length, rv, s)
+        else:
+            j = i if rng.random() < 0.25 else rng.integers(len(items))
+            rv = pick_warp(rng, warp)
+            ra = rv if j == i else pick_warp(rng, warp)  # one song stays in one key
+            v = take(rng, items[i], 0, length, rv)
+            a = take(rng, items[j], 1, length, ra)
         if rng.random() < stack:
             # A second singer under the first: stacked voices all belong to the vocal stem,
             # which is where the model is most timid on real records.
@@ -218,6 +235,9 @@ def main():
     ap.add_argument("--warp", type=float, default=0.0,
                     help="share of the stems resampled by up to 2 semitones (new singers, "
                          "new keys)")
+    ap.add_argument("--coherent", type=float, default=0.0,
+                    help="share of examples that keep a song's voice and accompaniment "
+                         "together, in time (the rest re-pair stems across songs)")
     ap.add_argument("--loss", choices=("l1", "sdr"), default="l1")
     ap.add_argument("--keep-every", type=int, default=0,
                     help="also keep a copy of the weights every N steps (OUT.stepN)")
@@ -302,7 +322,7 @@ def main():
                 items += load_items(new, device)
                 print(f"{len(items)} items now", flush=True)
         mix, voice = batch(rng, items, args.batch, args.frames, args.stack, args.layers,
-                           args.warp)
+                           args.warp, args.coherent)
         with torch.no_grad():
             eqc = random_eq(rng, args.batch).to(device)
             xs = stft(mix, window) * eqc

@@ -22,14 +22,15 @@ SPLITS = {"train": 1, "val": 1001, "valrec": 2001, "valvoice": 3001}
 
 
 def make_item(args):
-    """args: (index, split, seconds, out dir, seed, tracks, backing, groups, held).
+    """args: (index, split, seconds, out dir, seed, tracks, backing, groups, held, recorded).
 
     backing "always" gives every styled song backing vocals at -6..0 dB under the lead,
     and keeps the lead alone in OUT/lead/, so evaluate.py can tell what a model keeps
     of each. groups is the share of the backing vocals with group vocals among them;
-    held the share of a recorded speaker's sung phrases with vowels held over the notes.
+    held the share of a recorded speaker's sung phrases with vowels held over the notes;
+    recorded the share of songs with a recorded soundtrack (None: the split's own).
     """
-    idx, split, seconds, out_dir, seed, tracks, backing, groups, held = args
+    idx, split, seconds, out_dir, seed, tracks, backing, groups, held, recorded = args
     path = os.path.join(out_dir, f"{idx:05d}.npy")
     if os.path.exists(path):
         return path, 0.0
@@ -52,7 +53,9 @@ def make_item(args):
             acc = layer_over(acc, recorded_layers(rng, song, n), rng.uniform(-6, 3))
         acc = compress(acc, rng, float(rng.uniform(0.0, 0.8)))
         # A recorded, already mastered track: alone, or over the rendered one.
-        if tracks and rng.random() < (0.35 if split == "train" else 1.0):
+        if recorded is None:
+            recorded = 0.35 if split == "train" else 1.0
+        if tracks and rng.random() < recorded:
             rec = recorded_music(rng, tracks, n)
             acc = rec if rng.random() < 0.6 else layer_over(rec, acc, rng.uniform(-9, 0))
         lead = None
