@@ -48,6 +48,10 @@ def main():
                     help="share of the songs with a recorded soundtrack, alone or under the "
                          "rendered accompaniment (default 0.35 for train, 1 otherwise); with 0 "
                          "every voice sings over its own song's chords and beat")
+    ap.add_argument("--soundfonts", type=float, default=0.0,
+                    help="share of the songs whose rendered accompaniment another General MIDI "
+                         "sound font plays (MuseScore General in training, TimGM6mb in the "
+                         "validation splits)")
     ap.add_argument("--music-cache", default="/tmp/sepdata/music",
                     help="where the soundtracks are decoded once")
     args = ap.parse_args()
@@ -59,7 +63,7 @@ def main():
                  "(scripts/bootstrap --model-training)")
     print(f"{len(tracks)} recorded tracks", flush=True)
     jobs = [(i, args.split, args.seconds, args.out, seed, tracks, args.backing, args.groups,
-             args.held, args.recorded)
+             args.held, args.recorded, args.soundfonts)
             for i in range(args.first, args.first + args.count)]
     t0 = time.time()
     with Pool(args.workers) as pool:

@@ -10,7 +10,7 @@ import numpy as np
 from .accompaniment import HYDROGEN, SONIC_PI_OK, hydrogen_drums, recorded_layers, write_accompaniment
 from .backing import backing_vocals, phrase_ends
 from .common import SR, layer_over, normalise, rms
-from .midi import Midi, render
+from .midi import SF2, SF_TRAIN, SF_VAL, Midi, render
 from .pools import POOLS
 from .production import compress, master, mix_voice, record_chain
 from .song import Song
@@ -22,15 +22,17 @@ SPLITS = {"train": 1, "val": 1001, "valrec": 2001, "valvoice": 3001}
 
 
 def make_item(args):
-    """args: (index, split, seconds, out dir, seed, tracks, backing, groups, held, recorded).
+    """args: (index, split, seconds, out dir, seed, tracks, backing, groups, held, recorded,
+    fonts).
 
     backing "always" gives every styled song backing vocals at -6..0 dB under the lead,
     and keeps the lead alone in OUT/lead/, so evaluate.py can tell what a model keeps
     of each. groups is the share of the backing vocals with group vocals among them;
     held the share of a recorded speaker's sung phrases with vowels held over the notes;
-    recorded the share of songs with a recorded soundtrack (None: the split's own).
+    recorded the share of songs with a recorded soundtrack (None: the split's own); fonts the
+    share whose accompaniment another sound font renders (SF_TRAIN in training, SF_VAL else).
     """
-    idx, split, seconds, out_dir, seed, tracks, backing, groups, held, recorded = args
+    idx, split, seconds, out_dir, seed, tracks, backing, groups, held, recorded, fonts = args
     path = os.path.join(out_dir, f"{idx:05d}.npy")
     if os.path.exists(path):
         return path, 0.0
@@ -46,7 +48,10 @@ def make_item(args):
         use_hydrogen = bool(kits) and rng.random() < 0.5
         m = Midi(song.bpm)
         write_accompaniment(rng, song, pool, m, use_gm_drums=not use_hydrogen)
-        acc = render(m, seconds, tmp, "acc", fx=True)
+        font = SF2
+        if fonts > 0 and rng.random() < fonts:
+            font = SF_VAL if val else SF_TRAIN
+        acc = render(m, seconds, tmp, "acc", fx=True, font=font)
         if use_hydrogen:
             acc = acc + hydrogen_drums(rng, song, kits, n) * float(rng.uniform(0.5, 1.5))
         if not val and SONIC_PI_OK and rng.random() < 0.4:

@@ -11,6 +11,10 @@ from .common import SR, fit
 
 
 SF2 = "/usr/share/sounds/sf2/FluidR3_GM.sf2"
+# Other General MIDI sound fonts for the accompaniment: their own samples of the same programs.
+# Training may draw the first, validation only the second, so it hears timbres training never did.
+SF_TRAIN = "/usr/share/sounds/sf3/MuseScore_General_Lite.sf3"
+SF_VAL = "/usr/share/sounds/sf2/TimGM6mb.sf2"
 
 
 def _varlen(v: int) -> bytes:
@@ -68,14 +72,14 @@ class Midi:
             f.write(b"MTrk" + struct.pack(">I", len(body)) + body)
 
 
-def render(midi: Midi, seconds: float, tmp: str, name: str, fx: bool) -> np.ndarray:
+def render(midi: Midi, seconds: float, tmp: str, name: str, fx: bool, font: str = SF2) -> np.ndarray:
     mid = os.path.join(tmp, name + ".mid")
     wav = os.path.join(tmp, name + ".wav")
     midi.save(mid)
     cmd = ["fluidsynth", "-ni", "-q", "-r", str(SR), "-g", "0.5", "-F", wav, "-T", "wav"]
     if not fx:
         cmd += ["-o", "synth.reverb.active=0", "-o", "synth.chorus.active=0"]
-    subprocess.run(cmd + [SF2, mid], check=True, stdout=subprocess.DEVNULL,
+    subprocess.run(cmd + [font, mid], check=True, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL)
     x, _ = sf.read(wav, dtype="float32", always_2d=True)
     return fit(x.T, int(seconds * SR))
