@@ -90,9 +90,10 @@ def batch(rng, items, bsz, frames, stack, layers=0.0, warp=0.0, coherent=0.0):
     mixes, voices = [], []
     for _ in range(bsz):
         i = rng.integers(len(items))
-        if rng.random() < coherent:
+        if coherent > 0 and rng.random() < coherent:
             # The voice over its own song, in time: on records it sings the chords' notes
-            # on the beat, and re-paired stems never teach that.
+            # on the beat, and re-paired stems never teach that. (No draw without it, so a
+            # seed gives the examples it gave before.)
             rv = pick_warp(rng, warp)
             s = rng.integers(0, items[i].shape[2] - span(length, rv))
             v = take(rng, items[i], 0, length, rv, s)
