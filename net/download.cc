@@ -38,10 +38,9 @@ struct Transfer {
   CURL* curl = nullptr;
   const std::atomic<bool>* cancel = nullptr;
   const ProgressCallback* on_progress = nullptr;
-  std::string path;       // the installer's name
-  std::string temp_path;  // where the body goes until it is complete
+  std::string path;  // the installer's name
   shell::UniqueFd file;
-  std::optional<shell::TempFileGuard> temp_guard;
+  std::optional<shell::TempFileGuard> temp;  // where the body goes until it is complete
   std::uint64_t total = 0;  // 0: unknown
   std::uint64_t received = 0;
   std::optional<std::uint64_t> last_step;  // last percent (or tenth of a MiB) reported
@@ -91,8 +90,7 @@ bool OpenTarget(Transfer& t) {
     t.error = "cannot create " + temp + ": " + std::strerror(errno);
     return false;
   }
-  t.temp_path = temp;
-  t.temp_guard.emplace(temp);
+  t.temp.emplace(temp);
   ::fchmod(t.file.get(), 0644);  // mkostemp makes it private; an installer is an ordinary file
   return true;
 }
@@ -110,7 +108,7 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
     return 0;
   }
   if (!shell::WriteAll(t.file.get(), data, bytes)) {
-    t.error = "cannot write " + t.temp_path + ": " + std::strerror(errno);
+    t.error = "cannot write " + t.temp->path() + ": " + std::strerror(errno);
     return 0;
   }
   t.received += bytes;
@@ -252,12 +250,12 @@ DownloadResult DownloadInstaller(const std::string& url, const std::atomic<bool>
                   "incomplete: " + std::to_string(t.received) + " of " +
                       std::to_string(t.total) + " bytes");
   }
-  if (!closed) return Finish(result, DownloadStatus::kFailed, "cannot close " + t.temp_path);
-  if (::rename(t.temp_path.c_str(), result.path.c_str()) != 0) {
+  if (!closed) return Finish(result, DownloadStatus::kFailed, "cannot close " + t.temp->path());
+  if (::rename(t.temp->path().c_str(), result.path.c_str()) != 0) {
     return Finish(result, DownloadStatus::kFailed,
                   "cannot replace " + result.path + ": " + std::strerror(errno));
   }
-  t.temp_guard->Commit();
+  t.temp->Commit();
   return Finish(result, DownloadStatus::kComplete, "");
 }
 

@@ -162,7 +162,9 @@ bool ReplaceFile(const std::string& path, const std::string& bytes) {
     return false;
   }
   // fsync before rename: otherwise a crash may leave the new name with no data behind it.
-  if (!WriteAll(fd.get(), bytes.data(), bytes.size()) || ::fsync(fd.get()) != 0 || fd.Close() != 0) return false;
+  if (!WriteAll(fd.get(), bytes.data(), bytes.size()) || ::fsync(fd.get()) != 0 || fd.Close() != 0) {
+    return false;
+  }
   if (::rename(temp.c_str(), path.c_str()) != 0) return false;
   guard.Commit();
   return true;

@@ -19,6 +19,7 @@ class TempFileGuard {
   TempFileGuard(const TempFileGuard&) = delete;
   TempFileGuard& operator=(const TempFileGuard&) = delete;
   void Commit() { path_.clear(); }
+  const std::string& path() const { return path_; }
 
  private:
   std::string path_;

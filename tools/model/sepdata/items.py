@@ -40,6 +40,8 @@ def make_item(args):
     rng = np.random.default_rng([seed, idx, 0 if split == "train" else 1])
     pool = POOLS[split]
     val = split != "train"
+    if recorded is None:
+        recorded = 0.35 if split == "train" else 1.0
     kits = sorted(glob.glob(os.path.join(HYDROGEN, "*")))
     kits = kits[:10] if not val else kits[10:]
     n = int(seconds * SR)
@@ -58,8 +60,6 @@ def make_item(args):
             acc = layer_over(acc, recorded_layers(rng, song, n), rng.uniform(-6, 3))
         acc = compress(acc, rng, float(rng.uniform(0.0, 0.8)))
         # A recorded, already mastered track: alone, or over the rendered one.
-        if recorded is None:
-            recorded = 0.35 if split == "train" else 1.0
         if tracks and rng.random() < recorded:
             rec = recorded_music(rng, tracks, n)
             acc = rec if rng.random() < 0.6 else layer_over(rec, acc, rng.uniform(-9, 0))
