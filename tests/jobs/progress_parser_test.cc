@@ -71,10 +71,6 @@ TEST(ProgressParserTest, FieldsAndTheMarkerAcrossReads) {
                                          {"size=1kB time=00:00:02.00 bitrate=1\nvideo:0kB audio:1kB muxing overh",
                                           2000, 2000, 100, false, true},
                                          {"ead: 0.5%\n", 2000, 2000, 100, true, true}}},
-      {"duration and time split", {{"  Durat", -1, -1, -1, false, false},
-                                   {"ion: 00:03:2", -1, -1, -1, false, false},
-                                   {"5.12, start: 0\nsize=1kB time=00:0", 205120, -1, -1, false, true},
-                                   {"1:02.50 bitrate=1", 205120, 62500, 30, false, true}}},  // 62500 * 100 / 205120
       // N/A keeps the last known position.
       {"negative and unknown times", {{"  Duration: 00:00:10.00, start\n", 10000, -1, -1, false, true},
                                       {"size=0kB time=-00:00:00.02 bitrate=N/A\r", 10000, 0, 0, false, true},

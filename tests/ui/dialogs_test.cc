@@ -1,4 +1,4 @@
-// The settings dialog, and the message and prompt boxes.
+// The settings dialog and the prompt it shows for a folder it cannot write to.
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,7 +8,6 @@
 #include "shell/ini_file.h"
 #include "shell/paths.h"
 #include "tests/ui/ui_fixture.h"
-#include "ui/message_box.h"
 #include "ui/seting_dialog.h"
 
 namespace ui_test {
@@ -44,17 +43,6 @@ TEST_F(DialogsTest, SettingsStoreTheFolderAndTheCloseChoiceAtOnce) {
   EXPECT_EQ(shell::ReadIniString(shell::kConfigSection, shell::kKeyOutputDir, "", shell::GetConfigIniPath()), chosen);
   EXPECT_EQ(shell::ReadIniInt(shell::kConfigSection, shell::kKeyWindowClose, -1, shell::GetConfigIniPath()), 0);
   EXPECT_FALSE(std::filesystem::exists(chosen + "/VantuVoiceSeparateTmp"));
-}
-
-// The message box's two answers are those of the upgrade offer in services_test.
-TEST_F(DialogsTest, PromptBoxKeepsItsSize) {
-  QSize size;
-  WhenModal([&size](QWidget* box) {
-    size = box->size();
-    box->findChild<QAbstractButton*>("msgConfirm")->click();
-  });
-  EXPECT_EQ(ui::PromptBoxDialog::Show(window_.get(), "完成"), 1);
-  EXPECT_EQ(size, QSize(ui::PromptBoxDialog::kWidth, ui::PromptBoxDialog::kHeight));
 }
 
 }  // namespace
