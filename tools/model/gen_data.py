@@ -52,9 +52,16 @@ def main():
                     help="share of the songs whose rendered accompaniment another General MIDI "
                          "sound font plays (MuseScore General in training, TimGM6mb in the "
                          "validation splits)")
+    ap.add_argument("--mute", default="",
+                    help="probes only: parts of the rendered accompaniment left out, comma "
+                         "separated (bass, chords, lead, drums); their draws are still made, so "
+                         "the rest of each song comes out the same")
     ap.add_argument("--music-cache", default="/tmp/sepdata/music",
                     help="where the soundtracks are decoded once")
     args = ap.parse_args()
+    mute = tuple(p for p in args.mute.split(",") if p)
+    if any(p not in ("bass", "chords", "lead", "drums") for p in mute):
+        ap.error("--mute takes bass, chords, lead and drums")
     seed = args.seed if args.seed is not None else SPLITS[args.split]
     os.makedirs(args.out, exist_ok=True)
     tracks = music_tracks(args.split, args.music_cache)
@@ -63,7 +70,7 @@ def main():
                  "(scripts/bootstrap --model-training)")
     print(f"{len(tracks)} recorded tracks", flush=True)
     jobs = [(i, args.split, args.seconds, args.out, seed, tracks, args.backing, args.groups,
-             args.held, args.recorded, args.soundfonts)
+             args.held, args.recorded, args.soundfonts, mute)
             for i in range(args.first, args.first + args.count)]
     t0 = time.time()
     with Pool(args.workers) as pool:

@@ -17,8 +17,12 @@ SONIC_PI = "/usr/share/sonic-pi/samples"  # recorded CC0 loops and guitar chords
 SONIC_PI_OK = os.path.isdir(SONIC_PI)
 
 
-def write_accompaniment(rng, song, pool, m: Midi, use_gm_drums: bool):
+def write_accompaniment(rng, song, pool, m: Midi, use_gm_drums: bool, mute=()):
+    """mute: parts ("bass", "chords", "lead", "drums") whose notes are left out; their
+    draws are still made, so the rest of the song comes out the same."""
     ch = 0
+    if "bass" in mute:
+        m.muted.add(ch)
     beat = song.beat
     # Bass near the centre so that "centre" never means "voice".
     m.program(ch, int(rng.choice(pool["bass"])))
@@ -48,6 +52,8 @@ def write_accompaniment(rng, song, pool, m: Midi, use_gm_drums: bool):
     # One to three chord instruments, panned anywhere.
     for k in range(int(rng.integers(1, 4))):
         ch += 1
+        if "chords" in mute:
+            m.muted.add(ch)
         m.program(ch, int(rng.choice(pool["chord"])))
         m.cc(0, ch, 10, rng.integers(0, 128))
         m.cc(0, ch, 91, rng.integers(10, 100))
@@ -76,6 +82,8 @@ def write_accompaniment(rng, song, pool, m: Midi, use_gm_drums: bool):
     # A melodic lead in about a third of the songs: melody is not voice.
     if rng.random() < 0.35:
         ch += 1
+        if "lead" in mute:
+            m.muted.add(ch)
         m.program(ch, int(rng.choice(pool["lead"])))
         m.cc(0, ch, 10, rng.integers(20, 108))
         m.cc(0, ch, 91, rng.integers(20, 90))
@@ -88,6 +96,8 @@ def write_accompaniment(rng, song, pool, m: Midi, use_gm_drums: bool):
             deg = int(np.clip(deg + rng.integers(-2, 3), -3, 10))
             t += d
     if use_gm_drums:
+        if "drums" in mute:
+            m.muted.add(9)
         m.add(0, bytes([0xB9, 0, 128]), 0)
         m.add(0, bytes([0xC9, int(rng.choice(pool["gm_drums"]))]), 0)
         m.cc(0, 9, 91, rng.integers(0, 50))

@@ -23,16 +23,17 @@ SPLITS = {"train": 1, "val": 1001, "valrec": 2001, "valvoice": 3001}
 
 def make_item(args):
     """args: (index, split, seconds, out dir, seed, tracks, backing, groups, held, recorded,
-    fonts).
+    fonts, mute).
 
     backing "always" gives every styled song backing vocals at -6..0 dB under the lead,
     and keeps the lead alone in OUT/lead/, so evaluate.py can tell what a model keeps
     of each. groups is the share of the backing vocals with group vocals among them;
     held the share of a recorded speaker's sung phrases with vowels held over the notes;
     recorded the share of songs with a recorded soundtrack (None: the split's own); fonts the
-    share whose accompaniment another sound font renders (SF_TRAIN in training, SF_VAL else).
+    share whose accompaniment another sound font renders (SF_TRAIN in training, SF_VAL else);
+    mute the parts of the rendered accompaniment left out (see write_accompaniment).
     """
-    idx, split, seconds, out_dir, seed, tracks, backing, groups, held, recorded, fonts = args
+    idx, split, seconds, out_dir, seed, tracks, backing, groups, held, recorded, fonts, mute = args
     path = os.path.join(out_dir, f"{idx:05d}.npy")
     if os.path.exists(path):
         return path, 0.0
@@ -49,13 +50,14 @@ def make_item(args):
     with tempfile.TemporaryDirectory(dir="/tmp") as tmp:
         use_hydrogen = bool(kits) and rng.random() < 0.5
         m = Midi(song.bpm)
-        write_accompaniment(rng, song, pool, m, use_gm_drums=not use_hydrogen)
+        write_accompaniment(rng, song, pool, m, use_gm_drums=not use_hydrogen, mute=mute)
         font = SF2
         if fonts > 0 and rng.random() < fonts:
             font = SF_VAL if val else SF_TRAIN
         acc = render(m, seconds, tmp, "acc", fx=True, font=font)
         if use_hydrogen:
-            acc = acc + hydrogen_drums(rng, song, kits, n) * float(rng.uniform(0.5, 1.5))
+            drums = hydrogen_drums(rng, song, kits, n) * float(rng.uniform(0.5, 1.5))
+            acc = acc + (0.0 if "drums" in mute else drums)
         if not val and SONIC_PI_OK and rng.random() < 0.4:
             acc = layer_over(acc, recorded_layers(rng, song, n), rng.uniform(-6, 3))
         acc = compress(acc, rng, float(rng.uniform(0.0, 0.8)))

@@ -34,6 +34,7 @@ class Midi:
     def __init__(self, bpm: float):
         self.bpm = bpm
         self.events = []  # (tick, order, bytes)
+        self.muted = set()  # channels whose notes are dropped (a probe leaves a part out)
 
     def tick(self, sec: float) -> int:
         return max(0, int(round(sec * self.bpm / 60.0 * self.TPQ)))
@@ -49,6 +50,8 @@ class Midi:
         self.add(sec, bytes([0xB0 | ch, num, int(np.clip(val, 0, 127))]), 0)
 
     def note(self, sec, dur, ch, key, vel):
+        if ch in self.muted:
+            return
         key = int(np.clip(key, 0, 127))
         self.add(sec, bytes([0x90 | ch, key, int(np.clip(vel, 1, 127))]), 2)
         self.add(sec + max(dur, 0.02), bytes([0x80 | ch, key, 0]), 0)
