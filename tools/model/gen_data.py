@@ -52,6 +52,9 @@ def main():
                     help="share of the songs whose rendered accompaniment another General MIDI "
                          "sound font plays (MuseScore General in training, TimGM6mb in the "
                          "validation splits)")
+    ap.add_argument("--pads", type=float, default=0.0,
+                    help="share of the songs with one more held chord (organ, strings, brass, "
+                         "pad) in the voice's octaves; 0 makes every item as before")
     ap.add_argument("--mute", default="",
                     help="probes only: parts of the rendered accompaniment left out, comma "
                          "separated (bass, chords, lead, drums); their draws are still made, so "
@@ -70,7 +73,7 @@ def main():
                  "(scripts/bootstrap --model-training)")
     print(f"{len(tracks)} recorded tracks", flush=True)
     jobs = [(i, args.split, args.seconds, args.out, seed, tracks, args.backing, args.groups,
-             args.held, args.recorded, args.soundfonts, mute)
+             args.held, args.recorded, args.soundfonts, mute, args.pads)
             for i in range(args.first, args.first + args.count)]
     t0 = time.time()
     with Pool(args.workers) as pool:

@@ -17,9 +17,10 @@ SONIC_PI = "/usr/share/sonic-pi/samples"  # recorded CC0 loops and guitar chords
 SONIC_PI_OK = os.path.isdir(SONIC_PI)
 
 
-def write_accompaniment(rng, song, pool, m: Midi, use_gm_drums: bool, mute=()):
+def write_accompaniment(rng, song, pool, m: Midi, use_gm_drums: bool, mute=(), pads=0.0):
     """mute: parts ("bass", "chords", "lead", "drums") whose notes are left out; their
-    draws are still made, so the rest of the song comes out the same."""
+    draws are still made, so the rest of the song comes out the same. pads: the share of
+    songs with one more held chord in the voice's own octaves (drawn only when > 0)."""
     ch = 0
     if "bass" in mute:
         m.muted.add(ch)
@@ -95,6 +96,23 @@ def write_accompaniment(rng, song, pool, m: Midi, use_gm_drums: bool, mute=()):
                 m.note(t, d * 0.9, ch, song.degree_note(deg, 5), rng.integers(60, 110))
             deg = int(np.clip(deg + rng.integers(-2, 3), -3, 10))
             t += d
+    if pads > 0 and rng.random() < pads:
+        # Held chords where the voice sings are what most often make the model let it go.
+        ch += 1
+        if "chords" in mute:
+            m.muted.add(ch)
+        m.program(ch, int(rng.choice(pool["pad"])))
+        m.cc(0, ch, 10, rng.integers(16, 112))
+        m.cc(0, ch, 91, rng.integers(20, 100))
+        octave = int(rng.integers(4, 6))
+        vel = int(rng.integers(50, 105))
+        half = rng.random() < 0.3
+        for bar in range(song.bars):
+            t0 = bar * 4 * beat
+            for part in ((0, 2), (2, 2)) if half else ((0, 4),):
+                notes = song.chord_notes(bar, octave, int(rng.integers(3, 5)))
+                for n in notes:
+                    m.note(t0 + part[0] * beat, part[1] * beat * 0.98, ch, n, vel)
     if use_gm_drums:
         if "drums" in mute:
             m.muted.add(9)

@@ -23,7 +23,7 @@ SPLITS = {"train": 1, "val": 1001, "valrec": 2001, "valvoice": 3001}
 
 def make_item(args):
     """args: (index, split, seconds, out dir, seed, tracks, backing, groups, held, recorded,
-    fonts, mute).
+    fonts, mute, pads).
 
     backing "always" gives every styled song backing vocals at -6..0 dB under the lead,
     and keeps the lead alone in OUT/lead/, so evaluate.py can tell what a model keeps
@@ -31,9 +31,10 @@ def make_item(args):
     held the share of a recorded speaker's sung phrases with vowels held over the notes;
     recorded the share of songs with a recorded soundtrack (None: the split's own); fonts the
     share whose accompaniment another sound font renders (SF_TRAIN in training, SF_VAL else);
-    mute the parts of the rendered accompaniment left out (see write_accompaniment).
+    mute the parts of the rendered accompaniment left out and pads the share of songs with
+    one more held chord (see write_accompaniment).
     """
-    idx, split, seconds, out_dir, seed, tracks, backing, groups, held, recorded, fonts, mute = args
+    idx, split, seconds, out_dir, seed, tracks, backing, groups, held, recorded, fonts, mute, pads = args
     path = os.path.join(out_dir, f"{idx:05d}.npy")
     if os.path.exists(path):
         return path, 0.0
@@ -50,7 +51,8 @@ def make_item(args):
     with tempfile.TemporaryDirectory(dir="/tmp") as tmp:
         use_hydrogen = bool(kits) and rng.random() < 0.5
         m = Midi(song.bpm)
-        write_accompaniment(rng, song, pool, m, use_gm_drums=not use_hydrogen, mute=mute)
+        write_accompaniment(rng, song, pool, m, use_gm_drums=not use_hydrogen, mute=mute,
+                            pads=pads)
         font = SF2
         if fonts > 0 and rng.random() < fonts:
             font = SF_VAL if val else SF_TRAIN

@@ -4,6 +4,8 @@
 _CHORD_ALL = [p for p in list(range(0, 32)) + list(range(40, 52)) + list(range(56, 64))
               + list(range(80, 85)) + [86, 87, 88, 89, 90, 92, 93, 94, 95]
               if p not in (52, 53, 54, 85, 91)]  # voice-like presets are never accompaniment
+# Programs that hold a chord as long as the key is down (organs, strings, brass, synths, pads).
+_SUSTAINED = set(range(16, 24)) | set(range(40, 52)) | set(range(56, 64)) | set(range(80, 96))
 POOLS = {
     "train": {
         "chord": [p for p in _CHORD_ALL if p % 3 != 0],
@@ -24,6 +26,8 @@ POOLS = {
         "variants": ["m5", "m7", "f4", "f5", "klatt3", "Andy"],
     },
 }
+for _pool in POOLS.values():
+    _pool["pad"] = [p for p in _pool["chord"] if p in _SUSTAINED]
 POOLS["valrec"] = POOLS["val"]
 POOLS["valvoice"] = POOLS["val"]
 MAJOR = [0, 2, 4, 5, 7, 9, 11]
