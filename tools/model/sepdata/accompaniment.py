@@ -17,18 +17,24 @@ SONIC_PI = "/usr/share/sonic-pi/samples"  # recorded CC0 loops and guitar chords
 SONIC_PI_OK = os.path.isdir(SONIC_PI)
 
 
+def _part(m: Midi, ch, program, pan, reverb, muted):
+    """One instrument on channel ch; a muted one still made its draws (the arguments)."""
+    if muted:
+        m.muted.add(ch)
+    m.program(ch, program)
+    m.cc(0, ch, 10, pan)
+    m.cc(0, ch, 91, reverb)
+
+
 def write_accompaniment(rng, song, pool, m: Midi, use_gm_drums: bool, mute=(), pads=0.0):
     """mute: parts ("bass", "chords", "lead", "drums") whose notes are left out; their
     draws are still made, so the rest of the song comes out the same. pads: the share of
     songs with one more held chord in the voice's own octaves (drawn only when > 0)."""
     ch = 0
-    if "bass" in mute:
-        m.muted.add(ch)
     beat = song.beat
     # Bass near the centre so that "centre" never means "voice".
-    m.program(ch, int(rng.choice(pool["bass"])))
-    m.cc(0, ch, 10, 64 + rng.integers(-8, 9))
-    m.cc(0, ch, 91, rng.integers(0, 40))
+    _part(m, ch, int(rng.choice(pool["bass"])), 64 + rng.integers(-8, 9), rng.integers(0, 40),
+          "bass" in mute)
     style = int(rng.integers(6))
     for bar in range(song.bars):
         root = song.degree_note(song.chord(bar), 2) + 12 * int(rng.random() < 0.3)
@@ -53,11 +59,8 @@ def write_accompaniment(rng, song, pool, m: Midi, use_gm_drums: bool, mute=(), p
     # One to three chord instruments, panned anywhere.
     for k in range(int(rng.integers(1, 4))):
         ch += 1
-        if "chords" in mute:
-            m.muted.add(ch)
-        m.program(ch, int(rng.choice(pool["chord"])))
-        m.cc(0, ch, 10, rng.integers(0, 128))
-        m.cc(0, ch, 91, rng.integers(10, 100))
+        _part(m, ch, int(rng.choice(pool["chord"])), rng.integers(0, 128), rng.integers(10, 100),
+              "chords" in mute)
         m.cc(0, ch, 93, rng.integers(0, 60))
         octave = int(rng.integers(3, 6))
         style = int(rng.integers(4))
@@ -83,11 +86,8 @@ def write_accompaniment(rng, song, pool, m: Midi, use_gm_drums: bool, mute=(), p
     # A melodic lead in about a third of the songs: melody is not voice.
     if rng.random() < 0.35:
         ch += 1
-        if "lead" in mute:
-            m.muted.add(ch)
-        m.program(ch, int(rng.choice(pool["lead"])))
-        m.cc(0, ch, 10, rng.integers(20, 108))
-        m.cc(0, ch, 91, rng.integers(20, 90))
+        _part(m, ch, int(rng.choice(pool["lead"])), rng.integers(20, 108), rng.integers(20, 90),
+              "lead" in mute)
         t = float(rng.uniform(0, 2)) * beat
         deg = int(rng.integers(0, 7))
         while t < song.seconds:
@@ -99,11 +99,8 @@ def write_accompaniment(rng, song, pool, m: Midi, use_gm_drums: bool, mute=(), p
     if pads > 0 and rng.random() < pads:
         # Held chords where the voice sings are what most often make the model let it go.
         ch += 1
-        if "chords" in mute:
-            m.muted.add(ch)
-        m.program(ch, int(rng.choice(pool["pad"])))
-        m.cc(0, ch, 10, rng.integers(16, 112))
-        m.cc(0, ch, 91, rng.integers(20, 100))
+        _part(m, ch, int(rng.choice(pool["pad"])), rng.integers(16, 112), rng.integers(20, 100),
+              "chords" in mute)
         octave = int(rng.integers(4, 6))
         vel = int(rng.integers(50, 105))
         half = rng.random() < 0.3
