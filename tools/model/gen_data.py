@@ -23,6 +23,7 @@ import time
 from multiprocessing import Pool
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from sepdata.accompaniment import PARTS  # noqa: E402
 from sepdata.items import SPLITS, make_item  # noqa: E402
 from sepdata.soundtracks import music_tracks  # noqa: E402
 
@@ -63,8 +64,8 @@ def main():
                     help="where the soundtracks are decoded once")
     args = ap.parse_args()
     mute = tuple(p for p in args.mute.split(",") if p)
-    if any(p not in ("bass", "chords", "lead", "drums") for p in mute):
-        ap.error("--mute takes bass, chords, lead and drums")
+    if any(p not in PARTS for p in mute):
+        ap.error("--mute takes " + ", ".join(PARTS))
     seed = args.seed if args.seed is not None else SPLITS[args.split]
     os.makedirs(args.out, exist_ok=True)
     tracks = music_tracks(args.split, args.music_cache)

@@ -15,6 +15,7 @@ from .midi import Midi
 HYDROGEN = "/usr/share/hydrogen/data/drumkits"
 SONIC_PI = "/usr/share/sonic-pi/samples"  # recorded CC0 loops and guitar chords
 SONIC_PI_OK = os.path.isdir(SONIC_PI)
+PARTS = ("bass", "chords", "lead", "drums")  # what a probe may mute
 
 
 def _part(m: Midi, ch, program, pan, reverb, muted):
@@ -27,8 +28,8 @@ def _part(m: Midi, ch, program, pan, reverb, muted):
 
 
 def write_accompaniment(rng, song, pool, m: Midi, use_gm_drums: bool, mute=(), pads=0.0):
-    """mute: parts ("bass", "chords", "lead", "drums") whose notes are left out; their
-    draws are still made, so the rest of the song comes out the same. pads: the share of
+    """mute: parts (of PARTS) whose notes are left out; their draws are still made, so the
+    rest of the song comes out the same. pads: the share of
     songs with one more held chord in the voice's own octaves (drawn only when > 0)."""
     ch = 0
     beat = song.beat
@@ -106,10 +107,9 @@ def write_accompaniment(rng, song, pool, m: Midi, use_gm_drums: bool, mute=(), p
         half = rng.random() < 0.3
         for bar in range(song.bars):
             t0 = bar * 4 * beat
-            for part in ((0, 2), (2, 2)) if half else ((0, 4),):
-                notes = song.chord_notes(bar, octave, int(rng.integers(3, 5)))
-                for n in notes:
-                    m.note(t0 + part[0] * beat, part[1] * beat * 0.98, ch, n, vel)
+            for start, length in ((0, 2), (2, 2)) if half else ((0, 4),):
+                for n in song.chord_notes(bar, octave, int(rng.integers(3, 5))):
+                    m.note(t0 + start * beat, length * beat * 0.98, ch, n, vel)
     if use_gm_drums:
         if "drums" in mute:
             m.muted.add(9)

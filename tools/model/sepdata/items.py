@@ -34,7 +34,8 @@ def make_item(args):
     mute the parts of the rendered accompaniment left out and pads the share of songs with
     one more held chord (see write_accompaniment).
     """
-    idx, split, seconds, out_dir, seed, tracks, backing, groups, held, recorded, fonts, mute, pads = args
+    (idx, split, seconds, out_dir, seed, tracks, backing, groups, held, recorded, fonts, mute,
+     pads) = args
     path = os.path.join(out_dir, f"{idx:05d}.npy")
     if os.path.exists(path):
         return path, 0.0
