@@ -29,8 +29,8 @@ def _part(m: Midi, ch, program, pan, reverb, muted):
 
 def write_accompaniment(rng, song, pool, m: Midi, use_gm_drums: bool, mute=(), pads=0.0):
     """mute: parts (of PARTS) whose notes are left out; their draws are still made, so the
-    rest of the song comes out the same. pads: the share of
-    songs with one more held chord in the voice's own octaves (drawn only when > 0)."""
+    rest of the song comes out the same. pads: the share of songs with one more held chord
+    in the voice's own octaves (drawn only when > 0)."""
     ch = 0
     beat = song.beat
     # Bass near the centre so that "centre" never means "voice".
