@@ -235,6 +235,11 @@ def main():
                     help="1: one mask for both channels; 2: one per channel (default: as the "
                          "--init checkpoint has, else 1; a one-mask checkpoint starts both "
                          "masks from its own)")
+    ap.add_argument("--fine", type=int, default=None,
+                    help="width of full-resolution layers over the rows below ~1.2 kHz (default: "
+                         "as the --init checkpoint has, else none; they start as the identity)")
+    ap.add_argument("--freeze", action="store_true",
+                    help="train only those layers; the rest keeps its weights and statistics")
     ap.add_argument("--stack", type=float, default=0.0,
                     help="share of the voices that get a second song's voice under them")
     ap.add_argument("--layers", type=float, default=0.0,
@@ -282,20 +287,30 @@ def main():
             sys.exit(f"train.py: {args.init} has per-channel masks already")
         for k in ("out.weight", "out.bias"):
             init["state"][k] = init["state"][k].repeat_interleave(masks, 0)
-    net = um.VocalUNet(channels, context, masks)
+    fine = args.fine if args.fine is not None else (um.fine_width(init["state"]) if init else 0)
+    net = um.VocalUNet(channels, context, masks, fine)
     print("parameters:", sum(p.numel() for p in net.parameters()), flush=True)
     if init:
         # A checkpoint without the time context loads into a network with one: the context
         # starts as the identity.
         missing = net.load_state_dict(init["state"], strict=False)
-        unknown = [k for k in missing.missing_keys if not k.startswith("ctx.")]
+        unknown = [k for k in missing.missing_keys if not k.startswith(("ctx.", "fine."))]
         if unknown or missing.unexpected_keys:
             sys.exit(f"train.py: {args.init} does not fit: {unknown + missing.unexpected_keys}")
         print("started from", args.init, flush=True)
     net.to(device)
     if args.bf16:
         net.to(memory_format=torch.channels_last)
-    opt = torch.optim.Adam(net.parameters(), lr=args.lr)
+    if args.freeze:
+        if not fine:
+            sys.exit("train.py: --freeze trains the --fine layers alone; there are none")
+        for name, p in net.named_parameters():
+            p.requires_grad_(name.startswith("fine."))
+        for name, mod in net.named_children():
+            if name != "fine":
+                mod.eval()  # running statistics stay as trained
+    trained = [p for p in net.parameters() if p.requires_grad]
+    opt = torch.optim.Adam(trained, lr=args.lr)
     window = torch.hann_window(um.N_FFT, periodic=True, device=device)
     rows = um.row_index().to(device)
     os.makedirs(os.path.dirname(os.path.abspath(args.out)), exist_ok=True)
@@ -337,17 +352,17 @@ def main():
             feat = um.features(xs)
         if args.bf16:
             with torch.autocast(device.type, dtype=torch.bfloat16):
-                mask = net(feat.contiguous(memory_format=torch.channels_last))
+                mask = forward(net, feat.contiguous(memory_format=torch.channels_last), args.freeze)
             mask = mask.float()
         else:
-            mask = net(feat)
+            mask = forward(net, feat, args.freeze)
         loss = mask_loss(args.loss, xs, vs, mask, rows)
         opt.zero_grad()
         if not torch.isfinite(loss):
             print(f"step {step}: non-finite loss, batch skipped", flush=True)
             continue
         loss.backward()
-        torch.nn.utils.clip_grad_norm_(net.parameters(), 5.0)
+        torch.nn.utils.clip_grad_norm_(trained, 5.0)
         opt.step()
         if ema is not None:
             with torch.no_grad():
@@ -368,6 +383,15 @@ def main():
             keep(f".step{step}")
     keep()
     print(f"done: {step} steps in {time.time() - t0:.0f}s", flush=True)
+
+
+def forward(net, feat, frozen):
+    """The masks; with the trunk frozen it runs without autograd (a third of the time)."""
+    if not frozen:
+        return net(feat)
+    with torch.no_grad():
+        h, logit = net.trunk(feat)
+    return net.refine(feat, h, logit)
 
 
 def save(weights, channels, context, path, step, seconds):

@@ -11,7 +11,7 @@ mask * STFT of each channel, accompaniment = mix - vocals in the time domain, so
 the stems always sum to the mix.
 """
 
-from typing import Dict, List
+from typing import Dict, List, Tuple
 
 import torch
 import torch.nn.functional as F
@@ -89,10 +89,13 @@ def features(bins: Tensor) -> Tensor:
 
 
 class Block(nn.Module):
-    def __init__(self, cin: int, cout: int, stride: int = 1, dilation: int = 1) -> None:
+    def __init__(self, cin: int, cout: int, stride: int = 1, dilation: int = 1,
+                 row_dilation: int = 1) -> None:
         super().__init__()
-        # Dilation runs along time only: rows are frequency bands of unequal width.
-        self.conv = nn.Conv2d(cin, cout, 3, stride, (dilation, 1), (dilation, 1))
+        # Dilation runs along time only unless the rows are all one bin wide (FineLow):
+        # elsewhere rows are frequency bands of unequal width.
+        self.conv = nn.Conv2d(cin, cout, 3, stride, (dilation, row_dilation),
+                              (dilation, row_dilation))
         self.norm = nn.BatchNorm2d(cout)
 
     def forward(self, x: Tensor) -> Tensor:
@@ -118,6 +121,33 @@ class TimeContext(nn.Module):
         return h
 
 
+# Rows below ~1.2 kHz, all one bin wide: where held chords overlap the voice's fundamental
+# and low partials, and the coarse levels of the U-Net cannot tell the partials apart.
+FINE_ROWS = 112
+FINE_DILATIONS = [1, 2, 4, 8]
+FINE_REACH = 1 + sum(FINE_DILATIONS)  # frames they add to what a mask value sees, per side
+
+
+class FineLow(nn.Module):
+    """Full-resolution layers over the lowest rows that follow partials over time and across
+    their neighbours, and correct the mask's logit there. The last convolution starts at zero,
+    so weights trained without it load and behave unchanged."""
+
+    def __init__(self, cin: int, width: int, masks: int) -> None:
+        super().__init__()
+        self.inp = Block(cin, width)
+        self.layers = nn.ModuleList([Block(width, width, 1, d, d) for d in FINE_DILATIONS])
+        self.out = nn.Conv2d(width, masks, 1)
+        nn.init.zeros_(self.out.weight)
+        nn.init.zeros_(self.out.bias)
+
+    def forward(self, x: Tensor) -> Tensor:
+        h = self.inp(x)
+        for layer in self.layers:
+            h = h + layer(h)
+        return self.out(h)
+
+
 def context_frames(dilations: List[int]) -> int:
     """Frames of full resolution that the time context adds on each side."""
     return DOWN * sum(dilations)
@@ -127,8 +157,11 @@ class VocalUNet(nn.Module):
     """Convolutions and nearest upsampling only (no transposed convolutions: slow in libtorch)."""
 
     def __init__(self, ch: List[int] = [16, 24, 32, 48, 64], context: List[int] = [],
-                 masks: int = 1) -> None:
+                 masks: int = 1, fine: int = 0) -> None:
         super().__init__()
+        # fine: width of the full-resolution layers below ~1.2 kHz (0: none).
+        self.fine = nn.ModuleList([FineLow(N_FEAT + ch[0], fine, masks)] if fine > 0 else [])
+        self.fine_rows = FINE_ROWS
         self.ctx = TimeContext(ch[4], 2 * ch[4], context)
         self.inp = Block(N_FEAT, ch[0])
         self.enc = nn.ModuleList([nn.Sequential(Block(ch[i], ch[i + 1], 2),
@@ -138,8 +171,8 @@ class VocalUNet(nn.Module):
         # stereo accompaniment around a centred one, differs between the channels.
         self.out = nn.Conv2d(ch[0], masks, 1)
 
-    def forward(self, x: Tensor) -> Tensor:
-        # x: [B, N_FEAT, T, N_ROWS], T a multiple of DOWN -> masks [B, M, T, N_ROWS]
+    def trunk(self, x: Tensor) -> Tuple[Tensor, Tensor]:
+        """x: [B, N_FEAT, T, N_ROWS] -> the last hidden layer and the mask's logit."""
         skips: List[Tensor] = []
         h = self.inp(x)
         for enc in self.enc:
@@ -150,7 +183,20 @@ class VocalUNet(nn.Module):
             h = F.interpolate(h, scale_factor=2.0, mode="nearest")
             # Additive skips keep the high-resolution layers narrow and cheap.
             h = dec(h) + skips[3 - j]
-        return torch.sigmoid(self.out(h))
+        return h, self.out(h)
+
+    def refine(self, x: Tensor, h: Tensor, logit: Tensor) -> Tensor:
+        """The mask from the trunk's logit, corrected below ~1.2 kHz where there are fine layers."""
+        for fine in self.fine:
+            r = self.fine_rows
+            low = torch.cat([x[:, :, :, :r], h[:, :, :, :r]], 1)
+            logit = torch.cat([logit[:, :, :, :r] + fine(low), logit[:, :, :, r:]], 3)
+        return torch.sigmoid(logit)
+
+    def forward(self, x: Tensor) -> Tensor:
+        # x: [B, N_FEAT, T, N_ROWS], T a multiple of DOWN -> masks [B, M, T, N_ROWS]
+        h, logit = self.trunk(x)
+        return self.refine(x, h, logit)
 
 
 def fold_batchnorm(net: VocalUNet) -> None:
@@ -232,14 +278,21 @@ class UNetSeparator(SegmentedSeparator):
         return inverse_stft(est, self.window, self.n_fft, self.hop, length)
 
 
+def fine_width(state: Dict[str, Tensor]) -> int:
+    """Width of the full-resolution low rows' layers (0: the checkpoint has none)."""
+    w = state.get("fine.0.inp.conv.weight")
+    return 0 if w is None else int(w.shape[0])
+
+
 def soften_mask(net: VocalUNet, sharpness: float) -> None:
     """Scale the mask's logits: sigmoid(s * logit) with s < 1 pulls the mask towards 0.5.
 
     Trained on an L1 loss, the mask comes out more decided than the squared error (and so
     SDR) favours; validation picks s. Folded into the output convolution, it costs nothing.
     """
-    net.out.weight.data *= sharpness
-    net.out.bias.data *= sharpness
+    for out in [net.out] + [f.out for f in net.fine]:
+        out.weight.data *= sharpness
+        out.bias.data *= sharpness
 
 
 def mask_count(state: Dict[str, Tensor]) -> int:
@@ -249,7 +302,7 @@ def mask_count(state: Dict[str, Tensor]) -> int:
 
 def build_separator(state: Dict[str, Tensor], ch: List[int],
                     context: List[int] = [], sharpness: float = 1.0) -> UNetSeparator:
-    net = VocalUNet(ch, context, mask_count(state))
+    net = VocalUNet(ch, context, mask_count(state), fine_width(state))
     net.load_state_dict(state)
     net.eval()
     fold_batchnorm(net)
@@ -257,4 +310,5 @@ def build_separator(state: Dict[str, Tensor], ch: List[int],
     if not context:
         return UNetSeparator(net).eval()
     # Longer segments keep the wider margins cheap; memory stays flat with song length.
-    return UNetSeparator(net, 2048, 80 + context_frames(context)).eval()
+    margin = 80 + context_frames(context) + (FINE_REACH if net.fine else 0)
+    return UNetSeparator(net, 2048, margin).eval()
