@@ -352,7 +352,8 @@ def main():
             feat = um.features(xs)
         if args.bf16:
             with torch.autocast(device.type, dtype=torch.bfloat16):
-                mask = forward(net, feat.contiguous(memory_format=torch.channels_last), args.freeze)
+                cl = feat.contiguous(memory_format=torch.channels_last)
+                mask = forward(net, cl, args.freeze)
             mask = mask.float()
         else:
             mask = forward(net, feat, args.freeze)
