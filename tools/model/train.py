@@ -285,8 +285,9 @@ def main():
     if init and init_masks != masks:
         if init_masks != 1:
             sys.exit(f"train.py: {args.init} has per-channel masks already")
-        for k in ("out.weight", "out.bias"):
-            init["state"][k] = init["state"][k].repeat_interleave(masks, 0)
+        for k in ("out.weight", "out.bias", "fine.0.out.weight", "fine.0.out.bias"):
+            if k in init["state"]:
+                init["state"][k] = init["state"][k].repeat_interleave(masks, 0)
     fine = args.fine if args.fine is not None else (um.fine_width(init["state"]) if init else 0)
     net = um.VocalUNet(channels, context, masks, fine)
     print("parameters:", sum(p.numel() for p in net.parameters()), flush=True)

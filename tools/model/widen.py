@@ -57,12 +57,13 @@ def main():
         sys.exit(f"widen.py: {channels} is not a widening of {ckpt['channels']}")
     context = ckpt.get("context", [])
     masks = um.mask_count(ckpt["state"])
+    fine = um.fine_width(ckpt["state"])
     torch.manual_seed(0)
-    net = um.VocalUNet(channels, context, masks)
+    net = um.VocalUNet(channels, context, masks, fine)
     state = widened_state(ckpt["state"], net.state_dict())
     net.load_state_dict(state)
     # The wide network must compute what the narrow one did.
-    narrow = um.VocalUNet(ckpt["channels"], context, masks)
+    narrow = um.VocalUNet(ckpt["channels"], context, masks, fine)
     narrow.load_state_dict(ckpt["state"])
     x = torch.randn(1, um.N_FEAT, 64, um.N_ROWS)
     with torch.no_grad():
