@@ -172,13 +172,12 @@ def l1_loss(xs, vs, mask, rows):
 def row_sums(t):
     """[..., N_BINS] -> float64 [..., N_ROWS]: each row's bins summed (layout of BANDS)."""
     lead = t.shape[:-1]
-    rows = [t[..., :192], t[..., 192:448].reshape(lead + (64, 4)).sum(-1),
-            t[..., 448:1024].reshape(lead + (32, 18)).sum(-1)]
-    rows[2][..., -1] += t[..., 1024]  # the last bin takes the last row's mask
+    rows = [t[..., s : s + w * n].reshape(lead + (n, w)).sum(-1) for s, w, n in um.BANDS]
+    rows[-1][..., -1] += t[..., -1]  # the last bin takes the last row's mask
     return torch.cat(rows, -1).double()
 
 
-def sdr_loss(xs, vs, mask, rows):
+def sdr_loss(xs, vs, mask):
     """The mean of both stems' SDR per example, negated, in dB ([B, M, T, N_ROWS] masks).
 
     With one mask value m per row and channel, the voice's squared error over the row's
@@ -211,7 +210,7 @@ def mask_loss(kind, xs, vs, mask, rows):
     """
     if kind == "l1":
         return l1_loss(xs, vs, mask, rows)
-    return sdr_loss(xs, vs, mask, rows)
+    return sdr_loss(xs, vs, mask)
 
 
 def main():
