@@ -2,9 +2,13 @@
 #include <ATen/Parallel.h>
 #include <torch/script.h>
 
+#include <malloc.h>
+
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -56,6 +60,36 @@ void UseBfloat16WhereFast(torch::jit::Module& module, const std::string& method)
   }
 }
 
+// A run allocates and frees buffers of tens of MB for every segment of the song. glibc serves
+// blocks that large with mmap and unmaps them when freed, so each segment faults every page
+// in again: about half the time of a run. While any run is in progress they come from the
+// heap and stay there for the next segment; after the last one the free pages go back.
+class HeapKeptDuringRuns {
+ public:
+  HeapKeptDuringRuns() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (runs_++ == 0) {
+      mallopt(M_MMAP_MAX, 0);
+      mallopt(M_TRIM_THRESHOLD, INT_MAX);
+    }
+  }
+  ~HeapKeptDuringRuns() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (--runs_ == 0) {
+      // glibc's defaults.
+      mallopt(M_MMAP_MAX, 65536);
+      mallopt(M_TRIM_THRESHOLD, 128 * 1024);
+      malloc_trim(0);
+    }
+  }
+  HeapKeptDuringRuns(const HeapKeptDuringRuns&) = delete;
+  HeapKeptDuringRuns& operator=(const HeapKeptDuringRuns&) = delete;
+
+ private:
+  static inline std::mutex mutex_;
+  static inline int runs_ = 0;
+};
+
 class TorchSession : public Session {
  public:
   TorchSession(torch::jit::Module module, std::string method)
@@ -89,6 +123,7 @@ class TorchSession : public Session {
     }
 
     std::vector<Tensor> fetched;
+    HeapKeptDuringRuns heap;
     try {
       c10::InferenceMode inference;
       // The model only reads its input, so the fed buffer is shared rather than copied. The copy of
