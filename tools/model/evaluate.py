@@ -25,7 +25,7 @@ import time
 import numpy as np
 import torch
 
-from train import item_files
+from train import item_files, keep_freed_blocks
 
 VOCALS = "strided_slice_13"
 ACCOMP = "strided_slice_23"
@@ -75,6 +75,7 @@ def main() -> int:
     ap.add_argument("--data", default="/tmp/sepdata/val")
     ap.add_argument("--threads", type=int, default=2)
     args = ap.parse_args()
+    keep_freed_blocks()
     torch.set_num_threads(args.threads)
     model = torch.jit.load(args.model)
     sv, sa, kept, leak, split = [], [], [], [], []

@@ -10,6 +10,7 @@ Usage:
 """
 
 import argparse
+import ctypes
 import glob
 import math
 import os
@@ -27,6 +28,17 @@ import unet_model as um  # noqa: E402
 # The shipped network; a checkpoint given to --init brings its own.
 CHANNELS = "8,16,48,96,128"
 CONTEXT = [1, 2, 4, 8]
+
+
+def keep_freed_blocks():
+    """glibc unmaps a freed block of tens of MB at once, so every step faulted its buffers in
+    again: a third of the training time went to the kernel. They stay in the heap instead."""
+    try:
+        libc = ctypes.CDLL("libc.so.6")
+    except OSError:
+        return  # not glibc: nothing to tune
+    libc.mallopt(-4, 0)  # M_MMAP_MAX
+    libc.mallopt(-1, 2**31 - 1)  # M_TRIM_THRESHOLD
 
 
 def item_files(data_dir):
@@ -235,8 +247,11 @@ def main():
                          "--init checkpoint has, else 1; a one-mask checkpoint starts both "
                          "masks from its own)")
     ap.add_argument("--fine", type=int, default=None,
-                    help="width of full-resolution layers over the rows below ~1.2 kHz (default: "
+                    help="width of full-resolution layers over the rows below ~2.4 kHz (default: "
                          "as the --init checkpoint has, else none; they start as the identity)")
+    ap.add_argument("--fine-sets", type=int, choices=range(1, len(um.FINE_SPANS) + 1), default=None,
+                    help="1: fine layers below ~2.4 kHz; 2: also a second set up to ~9.6 kHz "
+                         "(default: as the --init checkpoint has, else 1)")
     ap.add_argument("--freeze", action="store_true",
                     help="train only those layers; the rest keeps its weights and statistics")
     ap.add_argument("--stack", type=float, default=0.0,
@@ -261,6 +276,7 @@ def main():
                     help="bfloat16 convolutions in channels-last layout (about 3x faster on a CPU "
                          "with AVX-512 bf16; the loss and the weights stay float32)")
     args = ap.parse_args()
+    keep_freed_blocks()
     torch.set_num_threads(args.threads)
     torch.manual_seed(args.seed)
     rng = np.random.default_rng(args.seed)
@@ -284,11 +300,12 @@ def main():
     if init and init_masks != masks:
         if init_masks != 1:
             sys.exit(f"train.py: {args.init} has per-channel masks already")
-        for k in ("out.weight", "out.bias", "fine.0.out.weight", "fine.0.out.bias"):
-            if k in init["state"]:
+        for k in list(init["state"]):
+            if k in ("out.weight", "out.bias") or (k.startswith("fine.") and ".out." in k):
                 init["state"][k] = init["state"][k].repeat_interleave(masks, 0)
     fine = args.fine if args.fine is not None else (um.fine_width(init["state"]) if init else 0)
-    net = um.VocalUNet(channels, context, masks, fine)
+    sets = args.fine_sets or (max(1, um.fine_sets(init["state"])) if init else 1)
+    net = um.VocalUNet(channels, context, masks, fine, sets)
     print("parameters:", sum(p.numel() for p in net.parameters()), flush=True)
     if init:
         # A checkpoint without the time context loads into a network with one: the context

@@ -92,8 +92,8 @@ class Block(nn.Module):
     def __init__(self, cin: int, cout: int, stride: int = 1, dilation: int = 1,
                  row_dilation: int = 1) -> None:
         super().__init__()
-        # Dilation runs along time only unless the rows are all one bin wide (FineLow):
-        # elsewhere rows are frequency bands of unequal width.
+        # Dilation runs along time only, except in FineLow over the low rows (one bin wide
+        # below ~4.1 kHz): elsewhere rows are frequency bands of unequal width.
         self.conv = nn.Conv2d(cin, cout, 3, stride, (dilation, row_dilation),
                               (dilation, row_dilation))
         self.norm = nn.BatchNorm2d(cout)
@@ -121,9 +121,11 @@ class TimeContext(nn.Module):
         return h
 
 
-# Rows below ~1.2 kHz, all one bin wide: where held chords overlap the voice's fundamental
+# Rows below ~2.4 kHz, all one bin wide: where held chords overlap the voice's fundamental
 # and low partials, and the coarse levels of the U-Net cannot tell the partials apart.
-FINE_ROWS = 112
+# A second set of layers reaches ~9.6 kHz, over the partials of backing voices; both see the
+# lowest rows, since the partials follow from the fundamental.
+FINE_SPANS = [112, 256]
 FINE_DILATIONS = [1, 2, 4, 8]
 FINE_REACH = 1 + sum(FINE_DILATIONS)  # frames they add to what a mask value sees, per side
 
@@ -133,8 +135,9 @@ class FineLow(nn.Module):
     their neighbours, and correct the mask's logit there. The last convolution starts at zero,
     so weights trained without it load and behave unchanged."""
 
-    def __init__(self, cin: int, width: int, masks: int) -> None:
+    def __init__(self, cin: int, width: int, masks: int, rows: int) -> None:
         super().__init__()
+        self.rows = rows
         self.inp = Block(cin, width)
         self.layers = nn.ModuleList([Block(width, width, 1, d, d) for d in FINE_DILATIONS])
         self.out = nn.Conv2d(width, masks, 1)
@@ -157,11 +160,12 @@ class VocalUNet(nn.Module):
     """Convolutions and nearest upsampling only (no transposed convolutions: slow in libtorch)."""
 
     def __init__(self, ch: List[int] = [16, 24, 32, 48, 64], context: List[int] = [],
-                 masks: int = 1, fine: int = 0) -> None:
+                 masks: int = 1, fine: int = 0, fine_sets: int = 1) -> None:
         super().__init__()
-        # fine: width of the full-resolution layers below ~1.2 kHz (0: none).
-        self.fine = nn.ModuleList([FineLow(N_FEAT + ch[0], fine, masks)] if fine > 0 else [])
-        self.fine_rows = FINE_ROWS
+        # fine: width of the full-resolution layers over the low rows (0: none); fine_sets:
+        # how many of FINE_SPANS have them.
+        sets = FINE_SPANS[:fine_sets] if fine > 0 else []
+        self.fine = nn.ModuleList([FineLow(N_FEAT + ch[0], fine, masks, r) for r in sets])
         self.ctx = TimeContext(ch[4], 2 * ch[4], context)
         self.inp = Block(N_FEAT, ch[0])
         self.enc = nn.ModuleList([nn.Sequential(Block(ch[i], ch[i + 1], 2),
@@ -186,9 +190,9 @@ class VocalUNet(nn.Module):
         return h, self.out(h)
 
     def refine(self, x: Tensor, h: Tensor, logit: Tensor) -> Tensor:
-        """The mask from the trunk's logit, corrected below ~1.2 kHz where there are fine layers."""
+        """The mask from the trunk's logit, corrected over the low rows where there are fine layers."""
         for fine in self.fine:
-            r = self.fine_rows
+            r = fine.rows
             low = torch.cat([x[:, :, :, :r], h[:, :, :, :r]], 1)
             logit = torch.cat([logit[:, :, :, :r] + fine(low), logit[:, :, :, r:]], 3)
         return torch.sigmoid(logit)
@@ -284,6 +288,11 @@ def fine_width(state: Dict[str, Tensor]) -> int:
     return 0 if w is None else int(w.shape[0])
 
 
+def fine_sets(state: Dict[str, Tensor]) -> int:
+    """How many of FINE_SPANS the checkpoint has fine layers over."""
+    return sum(1 for i in range(len(FINE_SPANS)) if f"fine.{i}.inp.conv.weight" in state)
+
+
 def soften_mask(net: VocalUNet, sharpness: float) -> None:
     """Scale the mask's logits: sigmoid(s * logit) with s < 1 pulls the mask towards 0.5.
 
@@ -302,7 +311,7 @@ def mask_count(state: Dict[str, Tensor]) -> int:
 
 def build_separator(state: Dict[str, Tensor], ch: List[int],
                     context: List[int] = [], sharpness: float = 1.0) -> UNetSeparator:
-    net = VocalUNet(ch, context, mask_count(state), fine_width(state))
+    net = VocalUNet(ch, context, mask_count(state), fine_width(state), max(1, fine_sets(state)))
     net.load_state_dict(state)
     net.eval()
     fold_batchnorm(net)

@@ -58,12 +58,13 @@ def main():
     context = ckpt.get("context", [])
     masks = um.mask_count(ckpt["state"])
     fine = um.fine_width(ckpt["state"])
+    sets = max(1, um.fine_sets(ckpt["state"]))
     torch.manual_seed(0)
-    net = um.VocalUNet(channels, context, masks, fine)
+    net = um.VocalUNet(channels, context, masks, fine, sets)
     state = widened_state(ckpt["state"], net.state_dict())
     net.load_state_dict(state)
     # The wide network must compute what the narrow one did.
-    narrow = um.VocalUNet(ckpt["channels"], context, masks, fine)
+    narrow = um.VocalUNet(ckpt["channels"], context, masks, fine, sets)
     narrow.load_state_dict(ckpt["state"])
     x = torch.randn(1, um.N_FEAT, 64, um.N_ROWS)
     with torch.no_grad():
