@@ -7,6 +7,7 @@ with the old one's output and training then puts the new channels to use.
 
 Usage:
     /usr/bin/python3 tools/model/widen.py CKPT --channels 8,16,32,64,96 --out WIDE.pt
+    /usr/bin/python3 tools/model/widen.py CKPT --fine 32 --out WIDE.pt
 """
 
 import argparse
@@ -47,11 +48,14 @@ def widened_state(old, new):
 def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("checkpoint")
-    ap.add_argument("--channels", required=True, help="e.g. 8,16,32,64,96")
+    ap.add_argument("--channels", default=None,
+                    help="e.g. 8,16,32,64,96 (default: the checkpoint's)")
+    ap.add_argument("--fine", type=int, default=None,
+                    help="width of the fine layers over the low rows (default: the checkpoint's)")
     ap.add_argument("--out", required=True)
     args = ap.parse_args()
     ckpt = torch.load(args.checkpoint)
-    channels = [int(c) for c in args.channels.split(",")]
+    channels = [int(c) for c in args.channels.split(",")] if args.channels else ckpt["channels"]
     if len(channels) != len(ckpt["channels"]) or any(
             a < b for a, b in zip(channels, ckpt["channels"])):
         sys.exit(f"widen.py: {channels} is not a widening of {ckpt['channels']}")
@@ -59,8 +63,13 @@ def main():
     masks = um.mask_count(ckpt["state"])
     fine = um.fine_width(ckpt["state"])
     sets = max(1, um.fine_sets(ckpt["state"]))
+    wide_fine = fine if args.fine is None else args.fine
+    if wide_fine > 0 and fine == 0:
+        sys.exit("widen.py: the checkpoint has no fine layers to widen (train.py --fine adds them)")
+    if wide_fine < fine:
+        sys.exit(f"widen.py: fine layers {fine} wide cannot narrow to {wide_fine}")
     torch.manual_seed(0)
-    net = um.VocalUNet(channels, context, masks, fine, sets)
+    net = um.VocalUNet(channels, context, masks, wide_fine, sets)
     state = widened_state(ckpt["state"], net.state_dict())
     net.load_state_dict(state)
     # The wide network must compute what the narrow one did.
