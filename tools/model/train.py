@@ -304,7 +304,8 @@ def main():
             if k in ("out.weight", "out.bias") or (k.startswith("fine.") and ".out." in k):
                 init["state"][k] = init["state"][k].repeat_interleave(masks, 0)
     fine = args.fine if args.fine is not None else (um.fine_width(init["state"]) if init else 0)
-    sets = args.fine_sets or (max(1, um.fine_sets(init["state"])) if init else 1)
+    # At least one set where --fine adds layers to a checkpoint without them.
+    sets = args.fine_sets or max(1, um.fine_sets(init["state"]) if init else 0)
     net = um.VocalUNet(channels, context, masks, fine, sets)
     print("parameters:", sum(p.numel() for p in net.parameters()), flush=True)
     if init:

@@ -311,7 +311,7 @@ def mask_count(state: Dict[str, Tensor]) -> int:
 
 def build_separator(state: Dict[str, Tensor], ch: List[int],
                     context: List[int] = [], sharpness: float = 1.0) -> UNetSeparator:
-    net = VocalUNet(ch, context, mask_count(state), fine_width(state), max(1, fine_sets(state)))
+    net = VocalUNet(ch, context, mask_count(state), fine_width(state), fine_sets(state))
     net.load_state_dict(state)
     net.eval()
     fold_batchnorm(net)

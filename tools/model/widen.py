@@ -62,7 +62,7 @@ def main():
     context = ckpt.get("context", [])
     masks = um.mask_count(ckpt["state"])
     fine = um.fine_width(ckpt["state"])
-    sets = max(1, um.fine_sets(ckpt["state"]))
+    sets = um.fine_sets(ckpt["state"])
     wide_fine = fine if args.fine is None else args.fine
     if wide_fine > 0 and fine == 0:
         sys.exit("widen.py: the checkpoint has no fine layers to widen (train.py --fine adds them)")
